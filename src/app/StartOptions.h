@@ -1,0 +1,17 @@
+// The command line of the program: which simulated devices to plug in and where
+// to save a picture of the main window.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct CStartOptions {
+    // Device kinds to simulate ("keypad" by default with --simulate).
+    QStringList simulatedDevices;
+    // Save a picture of the main window there once it is shown, then end.
+    QString screenshotFile;
+
+    // Unknown arguments are reported and ignored; nothing here ends the program.
+    static CStartOptions Parse(const QStringList& arguments);
+};

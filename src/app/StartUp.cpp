@@ -1,0 +1,113 @@
+#include "StartUp.h"
+
+#include "AppDBusService.h"
+#include "AppMessages.h"
+#include "ControlFactory.h"
+#include "MainWnd.h"
+#include "PrivateFont.h"
+#include "ShutdownSignals.h"
+#include "SingleInstance.h"
+#include "SkinResources.h"
+#include "StartOptions.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <array>
+#include <memory>
+
+namespace {
+
+constexpr std::array<const char*, 4> kFontFiles = {
+    "Font/Simplified_Chinese.ttf",
+    "Font/Rarovide-Regular.otf",
+    "Font/NotoSansThai-Regular.ttf",
+    "Font/NotoSansCJKtc-Regular.otf",
+};
+
+void RegisterCustomControls() {
+    // Control classes register here, in the order the layouts expect them, as
+    // their subsystems are built. A class not registered yet leaves its place in a
+    // layout empty.
+    [[maybe_unused]] CControlFactory& factory = CControlFactory::Instance();
+}
+
+void ScheduleScreenshot(CMainWnd& window, const QString& file) {
+    QTimer::singleShot(1500, &window, [&window, file] {
+        if (window.grab().save(file)) {
+            qInfo("Saved a picture of the main window to %s", qPrintable(file));
+        } else {
+            qWarning("Cannot save a picture to %s", qPrintable(file));
+        }
+        QApplication::quit();
+    });
+}
+
+} // namespace
+
+void InitSkinResources() {
+    CSkinResources& skin = CSkinResources::Instance();
+    if (!skin.SetResourcePath(CSkinResources::LocateSkinFolder())) {
+        qWarning("Skin folder %s has no usable res.xml", qPrintable(skin.GetResourcePath()));
+    }
+    skin.LoadLanguage("English", "language/en.json");
+    RegisterCustomControls();
+}
+
+int RunControlCenter(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("vorna-control-center");
+    QApplication::setApplicationDisplayName(kMainWindowTitle);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const CStartOptions options = CStartOptions::Parse(QApplication::arguments());
+
+    const QString fontFolder = CSkinResources::LocateSkinFolder();
+    std::array<std::unique_ptr<CPrivateFont>, kFontFiles.size()> fonts;
+    for (std::size_t i = 0; i < kFontFiles.size(); ++i) {
+        fonts[i] = std::make_unique<CPrivateFont>(fontFolder);
+        fonts[i]->LoadFromFile(kFontFiles[i]);
+    }
+    const auto releaseFonts = [&fonts] {
+        for (auto it = fonts.rbegin(); it != fonts.rend(); ++it) {
+            (*it)->Release();
+        }
+    };
+
+    RegisterHookAndGameMessages();
+    if (!RegisterInstanceMessage()) {
+        releaseFonts();
+        return 0;
+    }
+    CSingleInstance instance;
+    if (instance.Acquire() == CSingleInstance::Outcome::AlreadyRunning) {
+        qInfo("The control center is already running: asked it to come to the front");
+        releaseFonts();
+        return 0;
+    }
+
+    InitSkinResources();
+    RegisterProgramMessages();
+
+    auto mainWindow = std::make_unique<CMainWnd>();
+    mainWindow->Create(nullptr, kMainWindowTitle, 0, 0, 800, 572);
+    mainWindow->CenterWindow();
+    mainWindow->show();
+    if (CAppDBusService* service = instance.Service()) {
+        QObject::connect(service, &CAppDBusService::activateRequested, mainWindow.get(),
+                         [&mainWindow] {
+                             qInfo("Activation requested by another start");
+                             mainWindow->PostMessage(AppMessages().instanceActivate, 0, 1);
+                         });
+    }
+    const CShutdownSignals shutdownSignals;
+    if (!options.screenshotFile.isEmpty()) {
+        ScheduleScreenshot(*mainWindow, options.screenshotFile);
+    }
+
+    QApplication::exec();
+
+    mainWindow.reset();
+    CSkinResources::Instance().Clear();
+    instance.Release();
+    releaseFonts();
+    return 0;
+}

@@ -1,0 +1,49 @@
+// The skin folder of the program: the layout index "res.xml", paths of layouts,
+// images and the style sheet, and the texts of the current language file.
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+class QWidget;
+
+class CSkinResources {
+public:
+    static CSkinResources& Instance();
+
+    // Finds the skin folder: $VPC_SKIN_DIR, "skin" beside the program, the
+    // installed share folder, then the source tree.
+    static QString LocateSkinFolder();
+
+    // Sets the folder (ending with a slash) and loads its "res.xml"; false when the
+    // index is missing or unreadable (the program then has no layouts).
+    bool SetResourcePath(const QString& folder);
+    QString GetResourcePath() const { return m_folder; }
+
+    // A layout name from "res.xml" ("XML_MAIN") or a relative file name
+    // ("XML\\CustomControlXML\\DeviceProfile.xml") to the .ui file on disk; empty
+    // when there is none.
+    QString LayoutPath(const QString& nameOrFile) const;
+    QString ImagePath(const QString& relative) const;
+    QString StyleSheet() const;
+
+    // Loads a language file (flat JSON object of text id to text), relative to the
+    // skin folder. A missing file leaves no texts: ids then show as themselves.
+    bool LoadLanguage(const QString& languageName, const QString& relativeFile);
+    QString LanguageName() const { return m_languageName; }
+    QString Translate(const QString& textId) const;
+    bool HasText(const QString& textId) const { return m_texts.contains(textId); }
+    // Sets every control below root that carries a "textId" again from the texts.
+    void ReloadTexts(QWidget* root) const;
+
+    void Clear();
+
+private:
+    QString ResolveRelative(const QString& relative) const;
+
+    QString m_folder;
+    QHash<QString, QString> m_layouts; // lower-case name -> relative file
+    QString m_styleSheetFile;
+    QString m_languageName;
+    QHash<QString, QString> m_texts;
+};
