@@ -58,6 +58,7 @@ int RunControlCenter(int argc, char** argv) {
     QApplication::setApplicationName("vorna-control-center");
     QApplication::setApplicationDisplayName(kMainWindowTitle);
     QApplication::setQuitOnLastWindowClosed(false);
+    const CShutdownSignals shutdownSignals;
     const CStartOptions options = CStartOptions::Parse(QApplication::arguments());
 
     const QString fontFolder = CSkinResources::LocateSkinFolder();
@@ -98,7 +99,6 @@ int RunControlCenter(int argc, char** argv) {
                              mainWindow->PostMessage(AppMessages().instanceActivate, 0, 1);
                          });
     }
-    const CShutdownSignals shutdownSignals;
     if (!options.screenshotFile.isEmpty()) {
         ScheduleScreenshot(*mainWindow, options.screenshotFile);
     }

@@ -1,0 +1,91 @@
+// Start-up with damaged skins, the command line and the registered messages.
+#include "AppMessages.h"
+#include "ProgramProcess.h"
+#include "StartOptions.h"
+#include "WindowMessages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A skin folder with the shipped style and texts but a chosen res.xml.
+QString MakeSkin(const QTemporaryDir& dir, const QByteArray& index) {
+    const QString skin = dir.path() + "/skin";
+    QDir().mkpath(skin + "/language");
+    QFile::copy(VPC_SKIN_SOURCE_DIR "/language/en.json", skin + "/language/en.json");
+    QFile file(skin + "/res.xml");
+    file.open(QIODevice::WriteOnly);
+    file.write(index);
+    return skin;
+}
+
+QProcessEnvironment WithoutBus(const QTemporaryDir& dir, const QString& skin) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir.path() + "/no-bus");
+    environment.insert("XDG_RUNTIME_DIR", dir.path());
+    environment.insert("VPC_SKIN_DIR", skin);
+    return environment;
+}
+
+TEST(StartUpTest, StartsWithoutFontsAndWithAMissingLayoutAndShowsTheWindow) {
+    struct Case {
+        const char* name;
+        QByteArray index;
+    };
+    const Case cases[] = {
+        {"missing layout file",
+         "<Resource><Layout name=\"XML_MAIN\" file=\"layout/gone.ui\"/></Resource>"},
+        {"malformed index", "<Resource><Layout name="},
+        {"shipped skin without fonts", {}},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        QString skin = MakeSkin(dir, c.index);
+        if (c.index.isEmpty()) {
+            skin = VPC_SKIN_SOURCE_DIR; // ships no "Font" folder
+        }
+        ProgramProcess program(WithoutBus(dir, skin));
+        const QString picture = dir.path() + "/window.png";
+        ASSERT_TRUE(program.Start({"--screenshot", picture})) << c.name;
+        ASSERT_TRUE(program.WaitForExit(20000)) << c.name;
+        EXPECT_EQ(program.ExitStatus(), QProcess::NormalExit)
+            << c.name << qPrintable(program.Output());
+        EXPECT_EQ(program.ExitCode(), 0) << c.name;
+        const QImage image(picture);
+        EXPECT_EQ(image.size(), QSize(800, 572)) << c.name << qPrintable(program.Output());
+    }
+}
+
+TEST(StartOptionsTest, ParsesSimulatedDevicesAndScreenshot) {
+    EXPECT_TRUE(CStartOptions::Parse({"prog"}).simulatedDevices.isEmpty());
+    EXPECT_EQ(CStartOptions::Parse({"prog", "--simulate"}).simulatedDevices, QStringList{"keypad"});
+    EXPECT_EQ(CStartOptions::Parse({"prog", "--simulate=keypad,mouse", "--simulate=mouse"})
+                  .simulatedDevices,
+              QStringList({"keypad", "mouse"}));
+    const CStartOptions withShot =
+        CStartOptions::Parse({"prog", "--bogus", "--screenshot", "/tmp/a.png"});
+    EXPECT_EQ(withShot.screenshotFile, "/tmp/a.png");
+    EXPECT_TRUE(CStartOptions::Parse({"prog", "--screenshot"}).screenshotFile.isEmpty());
+}
+
+TEST(RegisteredMessagesTest, NamesGetStableNumbersInTheRegisteredRange) {
+    RegisterHookAndGameMessages();
+    ASSERT_TRUE(RegisterInstanceMessage());
+    RegisterProgramMessages();
+    const CAppMessages& m = AppMessages();
+    EXPECT_EQ(m.mouseRButtonDown, m.mouseRButtonDownAgain);
+    EXPECT_NE(m.gameStart, m.gameEnd);
+    EXPECT_NE(m.updateStatus, m.audioRecordCommand);
+    for (const UINT number :
+         {m.hookKeySingleKey, m.gameDeath, m.instanceActivate, m.workToolQuery}) {
+        EXPECT_GE(number, 0xC000u);
+        EXPECT_LE(number, 0xFFFFu);
+    }
+    EXPECT_EQ(RegisterWindowMessage("Game_Kill"), m.gameKill);
+    EXPECT_EQ(RegisterWindowMessage(""), 0u);
+}
+
+} // namespace
