@@ -1,0 +1,101 @@
+// The simulated HID bus: a backend for CHidDevice whose interfaces are the USB interfaces of
+// simulated products. Every open of a node gets every input report, one report per read, as
+// hidraw does; late reports and write stalls run on one scheduler thread.
+#pragma once
+
+#include "CSimDevice.h"
+#include "CSimKeypad.h"
+
+#include "HidBackend.h"
+
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vpc::sim {
+
+class CSimConnection;
+
+class CSimHidBackend : public hid::IHidBackend,
+                       public ISimHost,
+                       public std::enable_shared_from_this<CSimHidBackend> {
+public:
+    static constexpr const char* kPathPrefix = "sim:hid";
+
+    static std::shared_ptr<CSimHidBackend> Create();
+    ~CSimHidBackend() override;
+    CSimHidBackend(const CSimHidBackend&) = delete;
+    CSimHidBackend& operator=(const CSimHidBackend&) = delete;
+
+    // A new keypad on this bus, not plugged in yet.
+    std::shared_ptr<CSimKeypad> AddKeypad();
+    // Puts any simulated product on this bus (unplugged until it plugs itself).
+    void Attach(const std::shared_ptr<CSimDevice>& device);
+    // Unplugs the product everywhere and forgets it.
+    void Detach(const std::shared_ptr<CSimDevice>& device);
+
+    // Paths of one plugged link of a product, as ListInterfaces gives them.
+    std::vector<std::string> PathsOf(const CSimDevice& device, SimLink link) const;
+    std::string CommandPath(const CSimDevice& device, SimLink link) const;
+    std::string NotificationPath(const CSimDevice& device, SimLink link) const;
+    // Opens that are registered for input now (closed ones drop out).
+    std::size_t OpenConnectionCount() const;
+
+    // IHidBackend
+    bool ListInterfaces(std::vector<std::string>& paths) override;
+    bool Handles(const std::string& path) const override;
+    std::shared_ptr<hid::IHidConnection> Open(const std::string& path,
+                                              const hid::HidOpenFlags& flags) override;
+
+    // ISimHost
+    void OnLinkChanged(CSimDevice& device, SimLink link, bool present) override;
+    void DeliverInput(CSimDevice& device, SimLink link, std::vector<std::uint8_t> report,
+                      std::chrono::milliseconds delay) override;
+    void StallWrites(CSimDevice& device, SimLink link, std::chrono::milliseconds span) override;
+
+    // Called by connections.
+    hid::HidIoResult HandleWrite(unsigned nodeId, const std::uint8_t* buffer, std::size_t size,
+                                 std::size_t& written);
+
+private:
+    CSimHidBackend();
+
+    struct Node {
+        unsigned id = 0;
+        std::shared_ptr<CSimDevice> device;
+        SimLink link = SimLink::Cable;
+        SimUsbIdentity identity;
+        std::size_t collections = 1;
+        bool stalled = false;
+        std::vector<std::weak_ptr<CSimConnection>> connections;
+    };
+    struct Task {
+        unsigned nodeId = 0;
+        bool unstall = false;
+        std::vector<std::uint8_t> report;
+    };
+
+    Node* FindNode(const CSimDevice& device, SimLink link);
+    const Node* FindNode(const CSimDevice& device, SimLink link) const;
+    std::vector<std::string> PathsOfNode(const Node& node) const;
+    void DeliverNow(unsigned nodeId, const std::vector<std::uint8_t>& report);
+    void Schedule(SimClock::time_point due, Task task);
+    void SchedulerLoop();
+
+    mutable std::mutex m_mutex;
+    std::vector<std::shared_ptr<CSimDevice>> m_devices;
+    std::map<unsigned, Node> m_nodes;
+    unsigned m_nextNodeId = 0;
+
+    std::mutex m_taskMutex;
+    std::condition_variable m_taskWake;
+    std::multimap<SimClock::time_point, Task> m_tasks;
+    bool m_stopping = false;
+    std::thread m_scheduler;
+};
+
+} // namespace vpc::sim

@@ -1,0 +1,44 @@
+// HID backend over Linux hidraw: lists /sys/class/hidraw with one path per top-level
+// collection and moves reports through /dev/hidrawN with plain non-blocking POSIX I/O.
+#pragma once
+
+#include "HidBackend.h"
+
+#include <optional>
+#include <string>
+
+namespace vpc::hid {
+
+// What sysfs says about one hidraw node.
+struct HidrawNodeInfo {
+    std::string name;    // "hidraw3"
+    std::string devNode; // "/dev/hidraw3"
+    std::uint16_t busType = 0;
+    HidAttributes attributes;
+    int interfaceNumber = -1; // from HID_PHYS ".../inputN"; -1 when absent
+    std::string hidName;
+    std::vector<std::uint8_t> reportDescriptor;
+    std::size_t collectionCount = 0;
+};
+
+class CHidrawBackend : public IHidBackend {
+public:
+    // The roots are "/sys" and "/dev" on a running system; tests may point them elsewhere.
+    explicit CHidrawBackend(std::string sysfsRoot = "/sys", std::string devRoot = "/dev");
+
+    bool ListInterfaces(std::vector<std::string>& paths) override;
+    bool Handles(const std::string& path) const override;
+    std::shared_ptr<IHidConnection> Open(const std::string& path,
+                                         const HidOpenFlags& flags) override;
+
+    // Reads one node's sysfs entries; nothing when any of them is missing or malformed.
+    std::optional<HidrawNodeInfo> ReadNode(const std::string& name) const;
+    // "<devnode>#vid_XXXX&pid_XXXX&mi_NN&colNN"
+    static std::string MakePath(const HidrawNodeInfo& node, unsigned collectionNumber);
+
+private:
+    std::string m_sysfsRoot;
+    std::string m_devRoot;
+};
+
+} // namespace vpc::hid
