@@ -208,20 +208,20 @@ Json::Value ReadJsonFile(const std::filesystem::path& path) {
 }
 
 std::string ToStyledJson(const Json::Value& value) {
-    Json::StreamWriterBuilder builder;
-    builder["indentation"] = "   ";
-    builder["emitUTF8"] = true;
-    builder["commentStyle"] = "All";
-    builder["enableYAMLCompatibility"] = false;
-    builder["dropNullPlaceholders"] = false;
+    // The classic styled writer gives the layout the program's files have always had
+    // (short arrays on one line, right margin 74); its replacement lays arrays out
+    // differently, so the deprecated class is used on purpose.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    Json::StyledWriter writer;
+#pragma GCC diagnostic pop
     std::string text;
     try {
-        text = Json::writeString(builder, value);
+        text = writer.write(value);  // ends with one line end
     } catch (const std::exception& e) {
         qCWarning(lcVpcData) << "cannot format JSON:" << e.what();
         return {};
     }
-    text += '\n';
     return text;
 }
 

@@ -96,7 +96,7 @@ SavedColors CPaletteFile::LoadSavedColors() const {
         const std::optional<std::uint32_t> color = ParseColor(Member(e, "color"));
         if (!color)
             continue; // a slot without a colour stays white and empty
-        SavedColorSlot& slot = result.slots[static_cast<std::size_t>(i)];
+        SavedColorSlot& slot = result.colors[static_cast<std::size_t>(i)];
         slot.userData = json::ToText(Member(e, "UserData"));
         slot.color = slot.IsSaved() ? *color : kPaletteWhite;
     }
@@ -109,7 +109,7 @@ bool CPaletteFile::SaveSavedColors(const SavedColors& saved) {
     Json::Value& root = WritableMember(doc, kRoot);
     Json::Value& list = WritableMember(root, kSaved);
     for (int i = 0; i < kPaletteSize; ++i) {
-        const SavedColorSlot& slot = saved.slots[static_cast<std::size_t>(i)];
+        const SavedColorSlot& slot = saved.colors[static_cast<std::size_t>(i)];
         Json::Value& e = WritableElement(list, static_cast<Json::ArrayIndex>(i));
         WritableMember(e, "color") = ToHex8(slot.ShownColor());
         WritableMember(e, "UserData") = slot.userData;

@@ -32,7 +32,7 @@ struct SavedColorSlot {
 };
 
 struct SavedColors {
-    std::array<SavedColorSlot, kPaletteSize> slots;
+    std::array<SavedColorSlot, kPaletteSize> colors;
     int selectItem = -1; // "palletDialogcollectcoloroption_selectitem", -1 for none
 };
 
