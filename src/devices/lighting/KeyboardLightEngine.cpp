@@ -140,6 +140,9 @@ void KeyboardLightEngine::RunStep(int lightingMode) {
 }
 
 void KeyboardLightEngine::RunModeStep(int lightingMode) {
+    if (HasModeStep(lightingMode)) {
+        stepsRun_ += 1;
+    }
     switch (lightingMode) {
     case 1:
         StepColumnWave();
@@ -262,6 +265,7 @@ KeyboardLightEngine::EffectState KeyboardLightEngine::State() const {
     state.keyState = keyState_;
     state.beatTotal = beatTotal_;
     state.sequencePosition = sequence_.Position();
+    state.stepsRun = stepsRun_;
     return state;
 }
 

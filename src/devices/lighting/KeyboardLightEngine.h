@@ -90,6 +90,7 @@ public:
         std::array<std::uint8_t, kLightCount> keyState{};
         int beatTotal = 0;
         std::size_t sequencePosition = 0;
+        std::uint64_t stepsRun = 0; // mode steps run by passes and RunStep
     };
     EffectState State() const;
     const KeyLayout& Layout() const { return layout_; }
@@ -198,6 +199,7 @@ private:
 
     // Pass bookkeeping.
     std::uint32_t passCount_ = 0;
+    std::uint64_t stepsRun_ = 0;
     std::uint64_t nowMs_ = 0;
 
     OverlayPainter overlays_;
