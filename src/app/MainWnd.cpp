@@ -3,8 +3,23 @@
 #include "AppLog.h"
 #include "AppMessages.h"
 
+#include "AboutWnd.h"
+#include "MenuWnd.h"
+#include "SkinFrame.h"
+#include "SkinResources.h"
+#include "SkinSettings.h"
+
 #include <QApplication>
+#include <QCursor>
+#include <QIcon>
 #include <QLayout>
+#include <QTimer>
+
+namespace {
+constexpr char kProductName[] = "VORNA PAD QMT58 Control Center";
+constexpr char kTrayMenuFile[] = "menu/tray_menu.xml";
+constexpr int kTrayMenuDelayMs = 10;
+} // namespace
 
 CMainWnd::CMainWnd(QWidget* parent) : WindowImplBase(parent) {}
 
@@ -21,6 +36,19 @@ void CMainWnd::InitWindow() {
     m_cloudButton = pm.FindControl("cloudbtn").widget();
     m_smartEyesButton = pm.FindControl("smarteyesbtn").widget();
     m_settingsButton = pm.FindControl("setbtn").widget();
+
+    connect(&CSkinChangeNotifier::Instance(), &CSkinChangeNotifier::skinChanged, this,
+            &CMainWnd::ApplySkin);
+    ApplyStoredSkin();
+
+    const QIcon icon(CSkinResources::Instance().ImagePath(QStringLiteral("images/logo.svg")));
+    setWindowIcon(icon);
+    connect(&m_tray, &CTrayIcon::leftClicked, this, &CMainWnd::OnTrayLeftClick);
+    connect(&m_tray, &CTrayIcon::rightClicked, this,
+            [this] { QTimer::singleShot(kTrayMenuDelayMs, this, &CMainWnd::ShowTrayMenu); });
+    if (!m_tray.Show(icon, QString::fromUtf8(kProductName))) {
+        qCInfo(lcApp, "No system tray: the close button minimises the window");
+    }
     RefreshNoDeviceHint();
 }
 
@@ -31,9 +59,11 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     }
     if (msg.sType == DuiEvent::Click) {
         if (msg.pSender == m_closeButton) {
-            Close(0);
+            HideToTray();
         } else if (msg.pSender == m_minButton) {
             showMinimized();
+        } else if (msg.pSender == m_skinButton) {
+            CSkinFrame::Open(this, m_skinButton);
         }
     }
 }
@@ -50,7 +80,75 @@ LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
 }
 
 void CMainWnd::OnFinalMessage() {
+    m_tray.Hide();
     QApplication::quit();
+}
+
+void CMainWnd::HideToTray() {
+    ClosePopupWindows();
+    if (!m_tray.IsShown()) {
+        showMinimized();
+        return;
+    }
+    hide();
+}
+
+void CMainWnd::OnTrayLeftClick() {
+    RefreshNoDeviceHint();
+    const bool shown = isVisible() && !isMinimized();
+    ClosePopupWindows();
+    if (shown) {
+        hide();
+    } else {
+        RestoreAndRaise();
+    }
+}
+
+void CMainWnd::ShowTrayMenu() {
+    const QString item = CMenuWnd::Popup(QString::fromUtf8(kTrayMenuFile), QCursor::pos(), this);
+    if (!item.isEmpty()) {
+        HandleMenuCommand(item);
+    }
+}
+
+void CMainWnd::HandleMenuCommand(const QString& itemName) {
+    if (itemName == QLatin1String("exit")) {
+        ClosePopupWindows();
+        Close(0);
+    } else if (itemName.compare(QLatin1String("about_menu"), Qt::CaseInsensitive) == 0) {
+        ShowAboutWindow();
+    } else if (itemName.compare(QLatin1String("setwnd_menu"), Qt::CaseInsensitive) == 0) {
+        RestoreAndRaise(); // settings live in the main window until it has a settings window
+    }
+}
+
+void CMainWnd::ShowAboutWindow() {
+    if (m_aboutWnd) {
+        return;
+    }
+    CAboutWnd about(this);
+    m_aboutWnd = &about;
+    about.Create(this, QStringLiteral("  "), 0, 0, 800, 572);
+    about.CenterWindow();
+    about.ShowModal();
+    m_aboutWnd = nullptr;
+}
+
+void CMainWnd::ClosePopupWindows() {
+    if (m_aboutWnd) {
+        m_aboutWnd->Close(0);
+    }
+}
+
+void CMainWnd::ApplySkin(const SkinChangedParam& param) {
+    ApplySkinToRoot(PaintManager().GetRoot(), param);
+}
+
+void CMainWnd::ApplyStoredSkin() {
+    const auto stored = vpc::data::ReadSkinImage(vpc::data::GetSkinFilePath());
+    if (stored && stored->flag && !stored->image.empty()) {
+        ApplySkin({false, 0, QString::fromStdString(stored->image)});
+    }
 }
 
 void CMainWnd::RestoreAndRaise() {

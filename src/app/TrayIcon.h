@@ -1,0 +1,28 @@
+// The program's icon in the system tray: a left click shows or hides the main
+// window, a right click asks for the tray menu.
+#pragma once
+
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <memory>
+
+class CTrayIcon : public QObject {
+    Q_OBJECT
+public:
+    explicit CTrayIcon(QObject* parent = nullptr);
+    ~CTrayIcon() override;
+
+    // Shows the icon when the desktop has a tray; false when it has none.
+    bool Show(const QIcon& icon, const QString& toolTip);
+    void Hide();
+    bool IsShown() const;
+    // Whether the desktop offers a system tray at all.
+    static bool IsTrayAvailable();
+
+signals:
+    void leftClicked();
+    void rightClicked();
+
+private:
+    std::unique_ptr<QSystemTrayIcon> m_icon;
+};
