@@ -18,24 +18,38 @@ namespace {
 
 const std::filesystem::path kDefaults = VPC_TEST_DEFAULT_DATA_DIR;
 
-TEST(DefaultData, EveryJsonFileParses) {
-    int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(kDefaults)) {
-        const std::string name = entry.path().filename().string();
-        if (name.find("Shoot") != std::string::npos)
-            continue;  // shoot files are not JSON
-        const JsonReadResult read = ReadJsonFileEx(entry.path());
-        EXPECT_TRUE(read.ok()) << name << ": " << read.error;
+// Every shipped file is JSON (the shoot files too) in the layout the program writes, so a
+// default copied into a user folder is byte for byte what the program would write.
+TEST(DefaultData, EveryFileParsesInTheProgramsLayout) {
+    const char* const files[] = {
+        "keyboard.Json",
+        "mouse.Json",
+        "MousePad.Json",
+        "HD.Json",
+        "default_light.json",
+        "Language.config",
+        "color_option_info.config",
+        "AudioFile.json",
+        "ShootData_0.Shoot",
+        "ShootData_1.Shoot",
+        "ShootData_2.Shoot",
+        "ShootData_3.Shoot",
+    };
+    for (const char* name : files) {
+        const TextReadResult text = ReadFileTextEx(kDefaults / name);
+        ASSERT_EQ(text.status, FileReadStatus::Ok) << name;
+        const JsonReadResult read = ParseJsonText(text.text);
+        ASSERT_TRUE(read.ok()) << name << ": " << read.error;
         EXPECT_TRUE(read.value.isObject()) << name;
-        ++files;
+        EXPECT_EQ(text.text, ToStyledJson(read.value)) << name;
     }
-    EXPECT_GE(files, 8);
 }
 
 TEST(DefaultData, LanguageListHasEnglishAndSimplifiedChinese) {
     const auto languages = ReadLanguageList(kDefaults / "Language.config");
     ASSERT_EQ(languages.size(), 2u);
-    EXPECT_EQ(languages[0], (LanguageEntry{1033, "English", "language/en.json", "language_text_0"}));
+    EXPECT_EQ(languages[0],
+              (LanguageEntry{1033, "English", "language/en.json", "language_text_0"}));
     EXPECT_EQ(languages[1],
               (LanguageEntry{2052, "简体中文", "language/zh_CN.json", "language_text_1"}));
 }
@@ -48,11 +62,24 @@ TEST(DefaultData, KeyboardProfileCoversEveryKeySlot) {
     profile.Load(dir / "p.Json");
     const auto keys = profile.GetKeyList();
     ASSERT_EQ(keys.size(), 170u);
-    EXPECT_EQ(keys[0].defaults.assignment, (KeyAssignment{0x20, 0x00, 0x29}));  // Esc
-    EXPECT_EQ(keys[110].defaults.assignment, (KeyAssignment{0xA0, 0x01, 0x00}));  // Fn
+    EXPECT_EQ(keys[0].defaults.assignment, (KeyAssignment{0x20, 0x00, 0x29}));   // Esc
+    EXPECT_EQ(keys[110].defaults.assignment, (KeyAssignment{0xA0, 0x01, 0x00})); // Fn
     for (const KeyEntry& key : keys)
         EXPECT_EQ(key.current.assignment, key.defaults.assignment) << key.current.slot;
+    // The keypad's keys all have a function of their own.
+    for (const int slot :
+         {0, 110, 34, 38, 39, 40, 41, 59, 60, 61, 119, 76, 77, 78, 97, 98, 99, 116, 117, 118})
+        EXPECT_NE(keys[static_cast<std::size_t>(slot)].defaults.assignment.code2 |
+                      keys[static_cast<std::size_t>(slot)].defaults.assignment.code1,
+                  0)
+            << slot;
     EXPECT_EQ(profile.GetLightList().size(), 170u);
+    EXPECT_EQ(profile.GetLightInfo().selectItem, 1);
+    // Every custom colour group is complete: reading a whole group adds nothing.
+    const Json::Value before = profile.GetDocument();
+    for (int group = 0; group < 4; ++group)
+        EXPECT_EQ(profile.GetCustomColors(group, 170)[0].alpha, 255) << group;
+    EXPECT_EQ(profile.GetDocument(), before);
     const KeyboardSystemStages stages = KeyboardSystemStages::FromWords(profile.GetSystemStages());
     EXPECT_LE(stages.pollingRate, 3);
     EXPECT_LE(stages.repeatDelay, 3);
@@ -107,12 +134,37 @@ TEST(DefaultData, PaletteHasTwentyColoursEach) {
     EXPECT_EQ(palette.LoadSavedColors().selectItem, -1);
 }
 
-TEST(DefaultData, ShootFilesExistForTheFourGuns) {
+// Each gun's file holds 30 bullets of six actions: left click, release, horizontal pull,
+// vertical pull and the two zero moves, with integer delays.
+TEST(DefaultData, ShootFilesHoldThirtyBulletsForEachGun) {
+    struct Step {
+        const char* action; // nullptr: either direction
+        int type;
+        bool zeroButton;
+    };
+    const Step pattern[6] = {{"down", 1, false},  {"up", 1, false},   {nullptr, 4, false},
+                             {nullptr, 5, false}, {nullptr, 4, true}, {nullptr, 5, true}};
     for (int gun = 0; gun < 4; ++gun) {
         const auto path = kDefaults / ("ShootData_" + std::to_string(gun) + ".Shoot");
-        EXPECT_FALSE(ReadFileText(path).empty()) << path;
+        const Json::Value file = ReadJsonFile(path);
+        const Json::Value& events = json::Member(file, "Events");
+        ASSERT_EQ(json::ArraySize(events), 180u) << path;
+        for (Json::ArrayIndex i = 0; i < 180; ++i) {
+            const Step& step = pattern[i % 6];
+            const Json::Value& e = events[i];
+            const std::string action = json::ToText(json::Member(e, "Action"));
+            EXPECT_TRUE(step.action ? action == step.action : action == "down" || action == "up")
+                << gun << "/" << i;
+            EXPECT_EQ(json::ToInt64(json::Member(e, "Type")), step.type) << gun << "/" << i;
+            EXPECT_TRUE(json::Member(e, "Delay").isIntegral()) << gun << "/" << i;
+            const std::int64_t button = json::ToInt64(json::Member(e, "Button"));
+            EXPECT_TRUE(step.zeroButton ? button == 0 : button >= 0 && button <= 255);
+        }
+        // The pull ends in the direction it started.
+        EXPECT_EQ(events[2]["Action"], events[4]["Action"]);
+        EXPECT_EQ(events[3]["Action"], events[5]["Action"]);
     }
 }
 
-}  // namespace
-}  // namespace vpc::data
+} // namespace
+} // namespace vpc::data
