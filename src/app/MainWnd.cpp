@@ -21,7 +21,13 @@ constexpr char kTrayMenuFile[] = "menu/tray_menu.xml";
 constexpr int kTrayMenuDelayMs = 10;
 } // namespace
 
-CMainWnd::CMainWnd(QWidget* parent) : WindowImplBase(parent) {}
+CMainWnd::CMainWnd(QWidget* parent) : WindowImplBase(parent) {
+    m_gameLightingTimer.setSingleShot(true);
+    m_gameLightingTimer.setInterval(CGameLighting::kRestoreDelayMs);
+    connect(&m_gameLightingTimer, &QTimer::timeout, this, &CMainWnd::EndGameLighting);
+    connect(&m_powerEvents, &CPowerEvents::suspending, this, &CMainWnd::OnSuspending);
+    connect(&m_powerEvents, &CPowerEvents::resumed, this, &CMainWnd::OnResumed);
+}
 
 CMainWnd::~CMainWnd() = default;
 
@@ -36,6 +42,8 @@ void CMainWnd::InitWindow() {
     m_cloudButton = pm.FindControl("cloudbtn").widget();
     m_smartEyesButton = pm.FindControl("smarteyesbtn").widget();
     m_settingsButton = pm.FindControl("setbtn").widget();
+    m_lightControlButton = pm.FindControl("control_light_status").widget();
+    ShowLightControlState();
 
     connect(&CSkinChangeNotifier::Instance(), &CSkinChangeNotifier::skinChanged, this,
             &CMainWnd::ApplySkin);
@@ -64,6 +72,8 @@ void CMainWnd::Notify(TNotifyUI& msg) {
             showMinimized();
         } else if (msg.pSender == m_skinButton) {
             CSkinFrame::Open(this, m_skinButton);
+        } else if (msg.pSender && msg.pSender == m_lightControlButton) {
+            ToggleLightControl();
         }
     }
 }
@@ -142,6 +152,59 @@ void CMainWnd::ClosePopupWindows() {
 
 void CMainWnd::ApplySkin(const SkinChangedParam& param) {
     ApplySkinToRoot(PaintManager().GetRoot(), param);
+}
+
+void CMainWnd::ShowLightControlState() {
+    CControlUI status(m_lightControlButton);
+    status.SetTextId(m_lightControl ? QStringLiteral("main_light_control_on")
+                                    : QStringLiteral("main_light_control_off"));
+}
+
+void CMainWnd::ToggleLightControl() {
+    m_lightControl = !m_lightControl;
+    emit lightControlNotify(1, m_lightControl ? 1 : 0);
+    ShowLightControlState();
+    SetLightControlAll(m_lightControl);
+}
+
+void CMainWnd::OnLightControlRequest(int request, int enable) {
+    if (request != 1) {
+        return;
+    }
+    if (enable == 0 || enable == 1) {
+        m_lightControl = enable == 1;
+        ShowLightControlState();
+    }
+    SetLightControlAll(m_lightControl);
+}
+
+void CMainWnd::SetLightControlAll(bool flag) {
+    emit lightControlChanged(flag);
+}
+
+void CMainWnd::OnGameMessage(int kind, int mode) {
+    if (!m_poweredOn) {
+        return;
+    }
+    IGameLightingTarget* device = m_gameLightingTarget ? m_gameLightingTarget() : nullptr;
+    if (m_gameLighting.Start(device, kind, mode)) {
+        m_gameLightingTimer.start();
+    }
+}
+
+void CMainWnd::EndGameLighting() {
+    m_gameLightingTimer.stop();
+    m_gameLighting.End();
+}
+
+void CMainWnd::OnSuspending() {
+    m_poweredOn = false;
+    SetLightControlAll(false);
+}
+
+void CMainWnd::OnResumed() {
+    m_poweredOn = true;
+    SetLightControlAll(m_lightControl);
 }
 
 void CMainWnd::ApplyStoredSkin() {

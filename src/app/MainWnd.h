@@ -2,11 +2,15 @@
 // list area and the hint shown while no device is connected.
 #pragma once
 
+#include "GameLighting.h"
+#include "PowerEvents.h"
 #include "SkinChange.h"
 #include "TrayIcon.h"
 #include "WindowImplBase.h"
 
 #include <QPointer>
+#include <QTimer>
+#include <functional>
 
 class CMainWnd : public WindowImplBase {
     Q_OBJECT
@@ -22,6 +26,11 @@ public:
     void OnFinalMessage() override;
 
     void RestoreAndRaise();
+    // Shows "No_device_Link" when no device list entry is visible.
+    void RefreshNoDeviceHint();
+    int VisibleDeviceEntries() const;
+    // How many activations (second starts, first discovery pass) arrived.
+    int ActivationCount() const { return m_activations; }
     // The "closebtn" reaction: hide to the tray, or minimise when the desktop has no
     // tray, so the window can always be reached again.
     void HideToTray();
@@ -38,16 +47,53 @@ public:
     void ClosePopupWindows();
     // Gives the control "root" the chosen background colour or image.
     void ApplySkin(const SkinChangedParam& param);
-    // Shows "No_device_Link" when no device list entry is visible.
-    void RefreshNoDeviceHint();
-    int VisibleDeviceEntries() const;
-    // How many activations (second starts, first discovery pass) arrived.
-    int ActivationCount() const { return m_activations; }
+
+    // Whether this program drives the device lighting (1 at start).
+    bool LightControlFlag() const { return m_lightControl; }
+    // The "control_light_status" toggle: flips the flag and tells other programs.
+    void ToggleLightControl();
+    // Another program's request: request 1 with enable 0 takes the lighting away from
+    // this program, enable 1 gives it back; other requests change nothing.
+    void OnLightControlRequest(int request, int enable);
+    // Gives every device the lighting-control flag (devices listen to lightControlChanged).
+    void SetLightControlAll(bool flag);
+
+    // A game message: shows the mode on the current device for a while.
+    void OnGameMessage(int kind, int mode);
+    // The restore timer expired: the changed device gets its mode back.
+    void EndGameLighting();
+    bool IsGameLightingTimerActive() const { return m_gameLightingTimer.isActive(); }
+    // Where game lighting finds the current device (none when it returns null).
+    void SetGameLightingTargetProvider(std::function<IGameLightingTarget*()> provider) {
+        m_gameLightingTarget = std::move(provider);
+    }
+    CGameLighting& GameLighting() { return m_gameLighting; }
+
+    // Suspend and resume: while suspended game messages are ignored and devices are
+    // told this program no longer drives the lighting.
+    void OnSuspending();
+    void OnResumed();
+    bool IsPoweredOn() const { return m_poweredOn; }
+
+signals:
+    // Tells other programs whether this program drives the lighting (enable 1).
+    void lightControlNotify(int request, int enable);
+    // Every device takes the lighting-control flag from here.
+    void lightControlChanged(bool flag);
 
 private:
     void ApplyStoredSkin();
 
+    void ShowLightControlState();
+
     CTrayIcon m_tray;
+    CPowerEvents m_powerEvents;
+    CGameLighting m_gameLighting;
+    QTimer m_gameLightingTimer;
+    std::function<IGameLightingTarget*()> m_gameLightingTarget;
+    bool m_lightControl = true;
+    bool m_poweredOn = true;
+    QWidget* m_lightControlButton = nullptr;
     QPointer<WindowImplBase> m_aboutWnd;
     QWidget* m_closeButton = nullptr;
     QWidget* m_maxButton = nullptr;

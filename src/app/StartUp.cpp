@@ -42,6 +42,18 @@ void ScheduleScreenshot(CMainWnd& window, const QString& file) {
     });
 }
 
+// Requests from other programs reach the main window; its broadcasts go out as signals.
+void ConnectBusService(CAppDBusService& service, CMainWnd& window) {
+    QObject::connect(&service, &CAppDBusService::gameLightingRequested, &window,
+                     &CMainWnd::OnGameMessage);
+    QObject::connect(&service, &CAppDBusService::lightControlRequested, &window,
+                     &CMainWnd::OnLightControlRequest);
+    QObject::connect(&window, &CMainWnd::lightControlNotify, &service,
+                     &CAppDBusService::LightControlNotify);
+    // This program drives the lighting from the start.
+    emit service.LightControlNotify(1, 1);
+}
+
 } // namespace
 
 void InitSkinResources() {
@@ -98,6 +110,7 @@ int RunControlCenter(int argc, char** argv) {
                              qInfo("Activation requested by another start");
                              mainWindow->PostMessage(AppMessages().instanceActivate, 0, 1);
                          });
+        ConnectBusService(*service, *mainWindow);
     }
     if (!options.screenshotFile.isEmpty()) {
         ScheduleScreenshot(*mainWindow, options.screenshotFile);
