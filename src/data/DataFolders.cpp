@@ -5,10 +5,11 @@
 #include <QStandardPaths>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -127,10 +128,15 @@ UserRootCheck CheckUserDataRoot() {
         }
     }
     check.ok = check.message.empty();
-    static std::atomic<bool> reported{false};
-    if (!check.ok && !reported.exchange(true))
-        qCCritical(lcVpcData) << check.message.c_str()
-                              << "- profiles and settings will not be saved.";
+    // Each unusable root is reported once per process, however often it is checked.
+    static std::mutex reportedLock;
+    static std::set<std::string> reportedRoots;
+    if (!check.ok) {
+        const std::lock_guard lock(reportedLock);
+        if (reportedRoots.insert(check.root.string()).second)
+            qCCritical(lcVpcData) << check.message.c_str()
+                                  << "- profiles and settings will not be saved.";
+    }
     return check;
 }
 

@@ -43,7 +43,8 @@ struct UserRootCheck {
 };
 
 // Creates the user data root and the four device folders and checks that files can be
-// written there. A failure is logged once per process, however often this is called.
+// written there. A failure is logged once per process for each root, however often this is
+// called.
 UserRootCheck CheckUserDataRoot();
 
 } // namespace vpc::data

@@ -6,6 +6,8 @@
 
 #include "TempFolder.h"
 
+#include <QtGlobal>
+
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -27,7 +29,7 @@ TEST(DataFolders, OverriddenRootsAreUsedAndCreated) {
     EXPECT_EQ(GetUserDataRoot(), dir / "user");
     EXPECT_TRUE(std::filesystem::is_directory(dir / "user"));
     EXPECT_EQ(GetDefaultDataFolder(), dir / "defaults");
-    EXPECT_FALSE(std::filesystem::exists(dir / "defaults"));  // never created
+    EXPECT_FALSE(std::filesystem::exists(dir / "defaults")); // never created
 
     for (const std::string_view name : kDeviceFolderNames) {
         EXPECT_EQ(GetDeviceFolder(name), dir / "user" / std::string(name));
@@ -64,7 +66,13 @@ TEST(DataFolders, DefaultDataFolderWithoutOverrideIsTheShippedFolder) {
         << GetDefaultDataFolder();
 }
 
-TEST(DataFolders, CheckCreatesTheDeviceFoldersAndReportsAnUnusableRoot) {
+int criticalMessages = 0;
+void CountCriticalMessages(QtMsgType type, const QMessageLogContext&, const QString&) {
+    if (type == QtCriticalMsg)
+        ++criticalMessages;
+}
+
+TEST(DataFolders, CheckCreatesTheDeviceFoldersAndReportsAnUnusableRootOnce) {
     TempFolder dir;
     {
         const ScopedEnv user(kUserRootEnv, (dir / "root").string());
@@ -75,9 +83,15 @@ TEST(DataFolders, CheckCreatesTheDeviceFoldersAndReportsAnUnusableRoot) {
     }
     WriteBytes(dir / "file", "x");
     const ScopedEnv user(kUserRootEnv, (dir / "file" / "root").string());
+    criticalMessages = 0;
+    const QtMessageHandler previous = qInstallMessageHandler(CountCriticalMessages);
     const UserRootCheck check = CheckUserDataRoot();
+    const UserRootCheck again = CheckUserDataRoot();
+    qInstallMessageHandler(previous);
     EXPECT_FALSE(check.ok);
+    EXPECT_FALSE(again.ok);
     EXPECT_NE(check.message.find((dir / "file" / "root").string()), std::string::npos);
+    EXPECT_EQ(criticalMessages, 1); // reported once, not at every check
 }
 
 // Language list with English and Simplified Chinese, as shipped.
@@ -147,7 +161,7 @@ TEST(LanguageFonts, FaceChoiceTable) {
     struct Case {
         int to;
         int from;
-        const char* face;  // nullptr: no font change
+        const char* face; // nullptr: no font change
     };
     const Case cases[] = {
         {0, -1, "汉仪菱心体简"},
@@ -194,24 +208,25 @@ TEST(PaletteFile, FirstOpenCopiesTheDefaultsAndColoursRoundTrip) {
     const StandardColors standard = palette.LoadStandardColors();
     EXPECT_EQ(standard.selectItem, 7);
     EXPECT_EQ(standard.colors[19], 0xFF000013u);
-    EXPECT_EQ(ReadJsonFile(dir / kPaletteFileName)["coloroptioninfo"]["palletDialogcoloroption"][10]
-                  ["color"]
-                      .asString(),
+    EXPECT_EQ(ReadJsonFile(
+                  dir / kPaletteFileName)["coloroptioninfo"]["palletDialogcoloroption"][10]["color"]
+                  .asString(),
               "FF00000A");
 
     SavedColors saved;
     saved.colors[0] = {0xFF123456, "1"};
-    saved.colors[1] = {0xFF654321, "0"};  // not a saved slot: shown and written white
+    saved.colors[1] = {0xFF654321, "0"}; // not a saved slot: shown and written white
     saved.selectItem = 0;
     ASSERT_TRUE(palette.SaveSavedColors(saved));
     const SavedColors read = palette.LoadSavedColors();
     EXPECT_EQ(read.colors[0].ShownColor(), 0xFF123456u);
     EXPECT_EQ(read.colors[1].ShownColor(), kPaletteWhite);
     EXPECT_EQ(read.selectItem, -1);
-    EXPECT_EQ(ReadJsonFile(dir / kPaletteFileName)["coloroptioninfo"]
-                  ["palletDialogcollectcoloroption"][1]["color"]
-                      .asString(),
-              "FFFFFFFF");
+    EXPECT_EQ(
+        ReadJsonFile(
+            dir / kPaletteFileName)["coloroptioninfo"]["palletDialogcollectcoloroption"][1]["color"]
+            .asString(),
+        "FFFFFFFF");
 }
 
 TEST(PaletteFile, DamagedUserFileIsKeptAndReplacedAndBadColoursAreIgnored) {
@@ -269,5 +284,5 @@ TEST(SkinSettings, OtherSectionsSurviveAndBadInputIsRefused) {
     EXPECT_FALSE(ReadSkinImage(ini).has_value());
 }
 
-}  // namespace
-}  // namespace vpc::data
+} // namespace
+} // namespace vpc::data

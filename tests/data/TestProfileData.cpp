@@ -37,8 +37,7 @@ protected:
         defaultEntry = entry;
     }
 
-    template <typename Profile>
-    void Prepare(Profile& profile) {
+    template <typename Profile> void Prepare(Profile& profile) {
         profile.SetDefaultPath(defaultPath);
         profile.SetProfilePath(profilePath);
     }
@@ -111,14 +110,24 @@ TEST_F(ProfileTest, ProfileWithADeviceOfTheWrongKindIsKeptAndRepaired) {
     EXPECT_EQ(file["Device"][0], defaultEntry);
 }
 
-TEST_F(ProfileTest, DirectoryInPlaceOfTheProfileIsNotTouched) {
-    std::filesystem::create_directories(profilePath / "inner");
-    CBasicProfiledata profile;
-    Prepare(profile);
-    EXPECT_EQ(profile.Load(profilePath), defaultEntry);  // defaults in memory
-    EXPECT_FALSE(profile.GetLastLoadReport().written);
-    EXPECT_TRUE(std::filesystem::is_directory(profilePath / "inner"));
-    EXPECT_FALSE(profile.Save());
+TEST_F(ProfileTest, DirectoryOrFifoInPlaceOfTheProfileIsNotTouched) {
+    for (const bool fifo : {false, true}) {
+        std::filesystem::remove_all(profilePath);
+        if (fifo)
+            ASSERT_EQ(::mkfifo(profilePath.c_str(), 0600), 0);
+        else
+            std::filesystem::create_directories(profilePath / "inner");
+        CBasicProfiledata profile;
+        Prepare(profile);
+        EXPECT_EQ(profile.Load(profilePath), defaultEntry) << fifo; // defaults in memory
+        EXPECT_FALSE(profile.GetLastLoadReport().written) << fifo;
+        EXPECT_TRUE(profile.GetLastLoadReport().keptAs.empty()) << fifo;
+        EXPECT_FALSE(profile.Save()) << fifo;
+        if (fifo)
+            EXPECT_TRUE(std::filesystem::is_fifo(profilePath));
+        else
+            EXPECT_TRUE(std::filesystem::is_directory(profilePath / "inner"));
+    }
 }
 
 TEST_F(ProfileTest, LoadNeverWritesTheDefaultFile) {
@@ -131,7 +140,8 @@ TEST_F(ProfileTest, LoadNeverWritesTheDefaultFile) {
 }
 
 TEST_F(ProfileTest, SaveReplacesOnlyItsElementAndKeepsTheRest) {
-    WriteBytes(profilePath, R"({"profilename":"p","profileUUID":"u","Device":[{"KeyList":[]},{"Other":1}]})");
+    WriteBytes(profilePath,
+               R"({"profilename":"p","profileUUID":"u","Device":[{"KeyList":[]},{"Other":1}]})");
     CBasicProfiledata profile;
     Prepare(profile);
     profile.Load(profilePath);
@@ -156,14 +166,14 @@ TEST_F(ProfileTest, SaveAfterTheFileWasDamagedKeepsNameAndIdFromTheLastGoodRead)
     EXPECT_EQ(file["profileUUID"].asString(), "u");
     EXPECT_EQ(file["Device"][0]["LightInfo"]["SelectItem"].asInt(), 7);
 
-    std::filesystem::remove(profilePath);  // and after it vanished
+    std::filesystem::remove(profilePath); // and after it vanished
     ASSERT_TRUE(profile.Save());
     EXPECT_EQ(ReadJsonFile(profilePath)["profileUUID"].asString(), "u");
 }
 
 TEST_F(ProfileTest, SaveReportsFailure) {
     CBasicProfiledata profile;
-    EXPECT_FALSE(profile.Save());  // no profile path
+    EXPECT_FALSE(profile.Save()); // no profile path
     profile.SetProfilePath(dir / "missing-folder" / "p.Json");
     EXPECT_FALSE(profile.Save());
 }
@@ -220,7 +230,7 @@ TEST_F(ProfileTest, KeyListRoundTripKeepsDefaultsAndTrailingElements) {
         [](CBasicProfiledata& p) {
             std::vector<KeyEntry> list = p.GetKeyList();
             ASSERT_EQ(list.size(), 3u);
-            list.resize(2);  // shorter than KeyList
+            list.resize(2); // shorter than KeyList
             list[0].current.assignment = KeyAssignment::FromCode(2097412);
             list[1].current.assignment = EncodeMouseWheel({0, 0, true, 3});
             p.SetKeyList(list);
@@ -275,7 +285,8 @@ TEST_F(ProfileTest, KeyboardSystemStagesCustomColorsAndGroupRoundTrip) {
             EXPECT_EQ(read[1], colors[1]);
             EXPECT_EQ(read[3], CustomColor{});
             // Missing colours were written as explicit zeros.
-            EXPECT_EQ(p.GetDocument()["CustomLightMode"]["LightColorInfo"][2][3]["Alpha"].asInt(), 0);
+            EXPECT_EQ(p.GetDocument()["CustomLightMode"]["LightColorInfo"][2][3]["Alpha"].asInt(),
+                      0);
         });
 }
 
@@ -291,7 +302,8 @@ TEST_F(ProfileTest, CustomColorsOfAGroupOutsideTheRangeAreZeroAndWriteNothing) {
 }
 
 TEST_F(ProfileTest, MouseStagesSettingsAndCorrectionsRoundTrip) {
-    const std::vector<DpiStage> stages{{1, 0, 800, 800, 255, 0, 0}, {1, 1, 16000, 12000, 0, 255, 0}};
+    const std::vector<DpiStage> stages{{1, 0, 800, 800, 255, 0, 0},
+                                       {1, 1, 16000, 12000, 0, 255, 0}};
     const MouseSystemStages settings{500, 10, 1, 3, 3, 2};
     RoundTrip<CMouseProfiledata>(
         profilePath, defaultPath,
@@ -313,8 +325,10 @@ TEST_F(ProfileTest, DpiStagesMergeIntoTheCache) {
     CMouseProfiledata profile;
     Prepare(profile);
     profile.Load(profilePath);
-    profile.SetDpiStages({{1, 0, 400, 400, 0, 0, 0}, {1, 0, 800, 800, 0, 0, 0},
-                          {1, 0, 1600, 1600, 0, 0, 0}, {1, 0, 3200, 3200, 0, 0, 0}});
+    profile.SetDpiStages({{1, 0, 400, 400, 0, 0, 0},
+                          {1, 0, 800, 800, 0, 0, 0},
+                          {1, 0, 1600, 1600, 0, 0, 0},
+                          {1, 0, 3200, 3200, 0, 0, 0}});
     // The document now holds four; make it hold two, as a file with two stages would.
     Json::Value doc = profile.GetDocument();
     doc["DPIStages"]["StageDPIs"].resize(2);
@@ -336,7 +350,8 @@ TEST_F(ProfileTest, MouseReadsCorrectInfoAndIgnoresReportStageWithoutReportStage
         "SystemStages": {"DoubleClickTime": 70000, "MouseSpeed": 10, "WheelScorlllinse": 3},
         "CorrectInfo": [{"CorrectPixThresh": 2, "CorrectMinSq": 3, "CorrectSelect": 1,
                          "CorrectName": "\u76f4\u7ebf"}, 7],
-        "DPIStages": {"StageActive": 99999999999}})").value;
+        "DPIStages": {"StageActive": 99999999999}})")
+                            .value;
     WriteJsonFile(profilePath, file);
     CMouseProfiledata profile;
     Prepare(profile);
@@ -349,7 +364,7 @@ TEST_F(ProfileTest, MouseReadsCorrectInfoAndIgnoresReportStageWithoutReportStage
     EXPECT_EQ(correct[0].correctName, "\xE7\x9B\xB4\xE7\xBA\xBF");
     EXPECT_EQ(correct[1], CorrectEntry{});
     profile.GetDpiStages();
-    EXPECT_EQ(profile.GetActiveStage(), 0);  // out of range reads as 0
+    EXPECT_EQ(profile.GetActiveStage(), 0); // out of range reads as 0
 }
 
 TEST_F(ProfileTest, HeadsetSettingsAndEqualiserRoundTrip) {
@@ -383,7 +398,7 @@ TEST_F(ProfileTest, EqualiserPresetSelection) {
     const Json::Value before = profile.GetDocument();
     EXPECT_TRUE(profile.GetEqValues(13).empty());
     profile.SetEqValues(13, EqValues{});
-    EXPECT_EQ(profile.GetDocument(), before);  // type 13 writes nothing
+    EXPECT_EQ(profile.GetDocument(), before); // type 13 writes nothing
     // 0 and anything above 13 (or negative) use preset 1; missing values are written as 0.
     EXPECT_EQ(profile.GetEqValues(0), std::vector<std::int32_t>(10, 0));
     EXPECT_EQ(profile.GetDocument()["EQHzValueInfo"][1].size(), 10u);
@@ -408,7 +423,8 @@ TEST_F(ProfileTest, LightListReadsPresenceAndBooleans) {
     Json::Value file;
     file["Device"][0] = ParseJsonText(R"({"LightList": [null,
         {"LEDREGMode": 2, "LEDBrightness": 4, "LEDSpeed": 1, "LEDDirection": 5,
-         "LEDMultiColor": true, "red": 256, "green": -1, "blue": "x"}, 3]})").value;
+         "LEDMultiColor": true, "red": 256, "green": -1, "blue": "x"}, 3]})")
+                            .value;
     WriteJsonFile(profilePath, file);
     CBasicProfiledata profile;
     Prepare(profile);
@@ -491,7 +507,7 @@ protected:
         Json::Value config;
         config["LightInfo"][0][0]["LightName"] = "keyboard effect";
         config["LightInfo"][0][0]["Guid"] = "wrong-type";
-        config["LightInfo"][0][3]["Guid"] = guid;  // mode 3 of light type 0
+        config["LightInfo"][0][3]["Guid"] = guid; // mode 3 of light type 0
         config["LightInfo"][1][3]["Guid"] = "mouse-effect";
         WriteJsonFile(dir / "zemra_light.config", config);
         Json::Value effect;
@@ -515,7 +531,7 @@ TEST_F(EffectFrameTest, FramesComeFromTheLightTypeAndModeInTheDeviceFolder) {
     profile.Load(profilePath);
     profile.SetLightConfigPath(dir / "zemra_light.config");
     profile.LoadLightConfig(dir / "zemra_light.config");
-    profile.GetLightInfo();  // mode 3 from the default file
+    profile.GetLightInfo(); // mode 3 from the default file
     const auto frames = profile.GetEffectFrames();
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[1].red, 20);
@@ -540,5 +556,5 @@ TEST_F(EffectFrameTest, EffectIdsThatLeaveTheFolderAreRefused) {
     EXPECT_TRUE(IsSafeFileId("2024_03_05_14_07_09_042"));
 }
 
-}  // namespace
-}  // namespace vpc::data
+} // namespace
+} // namespace vpc::data
