@@ -1,7 +1,8 @@
 #include "FrameWnd.h"
 
+#include "DpiChoice.h"
+
 #include <QEvent>
-#include <array>
 
 CFrameWnd::CFrameWnd(QWidget* parent) : WindowImplBase(parent) {}
 
@@ -29,14 +30,11 @@ void CFrameWnd::Notify(TNotifyUI& msg) {
 }
 
 int CFrameWnd::ValidateDpi(int dpi, const char* errorLine) {
-    constexpr std::array<int, 7> kAccepted = {48, 72, 96, 120, 144, 168, 192};
-    for (const int accepted : kAccepted) {
-        if (dpi == accepted) {
-            return dpi;
-        }
+    if (IsAcceptedDpi(dpi)) {
+        return dpi;
     }
     qWarning("%s", errorLine);
-    return 96;
+    return kDefaultDpi;
 }
 
 void CFrameWnd::SetDPI(int dpi) {

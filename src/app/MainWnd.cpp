@@ -4,6 +4,7 @@
 #include "AppMessages.h"
 
 #include "AboutWnd.h"
+#include "DpiChoice.h"
 #include "MenuWnd.h"
 #include "SkinFrame.h"
 #include "SkinResources.h"
@@ -13,12 +14,15 @@
 #include <QCursor>
 #include <QIcon>
 #include <QLayout>
+#include <QScreen>
 #include <QTimer>
 
 namespace {
 constexpr char kProductName[] = "VORNA PAD QMT58 Control Center";
 constexpr char kTrayMenuFile[] = "menu/tray_menu.xml";
 constexpr int kTrayMenuDelayMs = 10;
+constexpr int kFitDpiDelayMs = 100;
+constexpr QSize kWorkingSize(1000, 640);
 } // namespace
 
 CMainWnd::CMainWnd(QWidget* parent) : WindowImplBase(parent) {
@@ -44,6 +48,7 @@ void CMainWnd::InitWindow() {
     m_settingsButton = pm.FindControl("setbtn").widget();
     m_lightControlButton = pm.FindControl("control_light_status").widget();
     ShowLightControlState();
+    QTimer::singleShot(kFitDpiDelayMs, this, &CMainWnd::FitDpiToMonitor);
 
     connect(&CSkinChangeNotifier::Instance(), &CSkinChangeNotifier::skinChanged, this,
             &CMainWnd::ApplySkin);
@@ -152,6 +157,24 @@ void CMainWnd::ClosePopupWindows() {
 
 void CMainWnd::ApplySkin(const SkinChangedParam& param) {
     ApplySkinToRoot(PaintManager().GetRoot(), param);
+}
+
+void CMainWnd::FitDpiToMonitor() {
+    const QScreen* monitor = screen();
+    if (!monitor) {
+        return;
+    }
+    const QSize pixels = monitor->geometry().size() * monitor->devicePixelRatio();
+    int dpi = ChooseDpi(pixels.width(), pixels.height());
+    if (!IsAcceptedDpi(dpi)) {
+        qCWarning(lcApp, "MAIN_WND DPI SET ERROR");
+        dpi = kDefaultDpi;
+    }
+    // Qt scales the window with the desktop's own scale factor; the DPI is kept for
+    // the controls that size images by it.
+    PaintManager().SetDPI(dpi);
+    resize(kWorkingSize.boundedTo(monitor->availableSize()));
+    CenterWindow();
 }
 
 void CMainWnd::ShowLightControlState() {

@@ -48,6 +48,10 @@ public:
     // Gives the control "root" the chosen background colour or image.
     void ApplySkin(const SkinChangedParam& param);
 
+    // Takes the DPI for the monitor the window is on and gives the window its
+    // working size of 1000 x 640, centred.
+    void FitDpiToMonitor();
+
     // Whether this program drives the device lighting (1 at start).
     bool LightControlFlag() const { return m_lightControl; }
     // The "control_light_status" toggle: flips the flag and tells other programs.

@@ -1,6 +1,7 @@
 // The message box, the about window, the skin window and the main window's tray
 // menu commands, driven through their real widgets with the program's own skin.
 #include "AboutWnd.h"
+#include "DpiChoice.h"
 #include "MainWnd.h"
 #include "MsgWnd.h"
 #include "SkinChange.h"
@@ -101,6 +102,17 @@ TEST(FrameDpiTest, OnlyTheListedDpisAreAccepted) {
     for (const auto& [requested, accepted] : cases) {
         EXPECT_EQ(CFrameWnd::ValidateDpi(requested, "MSG_WND DPI SET ERROR"), accepted)
             << requested;
+    }
+}
+
+TEST(FrameDpiTest, LargeMonitorsGet144AndOthers96) {
+    struct Case {
+        int width, height, dpi;
+    };
+    const Case cases[] = {{1920, 1080, 144}, {1600, 900, 96}, {1501, 961, 144},
+                          {1500, 1080, 96},  {2560, 960, 96}, {0, 0, 96}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(ChooseDpi(c.width, c.height), c.dpi) << c.width << "x" << c.height;
     }
 }
 
