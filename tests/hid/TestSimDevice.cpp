@@ -46,24 +46,25 @@ TEST_F(SimKeypadTest, MalformedPacketsGetNoReplyAndAreLogged) {
 }
 
 TEST_F(SimKeypadTest, BlockWritesNeedASession) {
-    auto write = Packet(0x06, 1, 5);
-    write[8] = 9;
-    CommandPacket::ComputeChecksum(write.data());
-    CommandPacket fixed;
-    std::copy(write.begin(), write.end(), fixed.bytes.begin());
-    fixed.UpdateChecksum();
-    const std::vector<std::uint8_t> w(fixed.bytes.begin(), fixed.bytes.end());
+    const std::uint8_t before = keypad->Region(SimRegion::Param)[5];
+    const std::uint8_t written = static_cast<std::uint8_t>(before + 9);
+    CommandPacket request = CommandPacket::Make(0x06);
+    request.SetLength(1);
+    request.SetOffset(5);
+    request.Data()[0] = written;
+    request.UpdateChecksum();
+    const std::vector<std::uint8_t> w(request.bytes.begin(), request.bytes.end());
     SimOutcome out = keypad->HandleOutputReport(SimLink::Cable, w);
     ASSERT_EQ(out.reports.size(), 1u);
     EXPECT_EQ(out.reports[0].bytes[7], 0xFF);
     EXPECT_EQ(keypad->SessionViolations(), 1);
-    EXPECT_EQ(keypad->Region(SimRegion::Param)[5], 0);
+    EXPECT_EQ(keypad->Region(SimRegion::Param)[5], before) << "refused outside a session";
 
     keypad->HandleOutputReport(SimLink::Cable, Packet(0x01));
     EXPECT_TRUE(keypad->InSession());
     out = keypad->HandleOutputReport(SimLink::Cable, w);
     EXPECT_EQ(out.reports[0].bytes[7], 0x00);
-    EXPECT_EQ(keypad->Region(SimRegion::Param)[5], 9);
+    EXPECT_EQ(keypad->Region(SimRegion::Param)[5], written);
     keypad->HandleOutputReport(SimLink::Cable, Packet(0x02));
     EXPECT_FALSE(keypad->InSession());
     out = keypad->HandleOutputReport(SimLink::Cable, Packet(0x02));
@@ -75,8 +76,8 @@ TEST_F(SimKeypadTest, OutOfRangeAndUnknownCommandsAnswerStatusError) {
         std::uint8_t command, length;
         std::uint16_t offset;
     };
-    for (const Case c : {Case{0x03, 10, 30}, Case{0x1A, 57, 0}, Case{0x1A, 6, 51},
-                         Case{0x42, 0, 0}, Case{0x05, 56, 1000}}) {
+    for (const Case c : {Case{0x03, 10, 30}, Case{0x1A, 57, 0}, Case{0x1A, 6, 51}, Case{0x42, 0, 0},
+                         Case{0x05, 56, 1000}}) {
         const SimOutcome out =
             keypad->HandleOutputReport(SimLink::Cable, Packet(c.command, c.length, c.offset));
         ASSERT_EQ(out.reports.size(), 1u);
@@ -106,8 +107,10 @@ TEST_F(SimKeypadTest, FaultsHitOnlyMatchingPacketsAfterTheirSkip) {
     keypad->InjectFault(SimFault::Make(SimFaultKind::StatusBusy).OnCommand(0x1A).After(1).Times(2));
     EXPECT_EQ(keypad->HandleOutputReport(SimLink::Cable, Packet(0x1C)).reports[0].bytes[7], 0);
     EXPECT_EQ(keypad->HandleOutputReport(SimLink::Cable, Packet(0x1A, 6)).reports[0].bytes[7], 0);
-    EXPECT_EQ(keypad->HandleOutputReport(SimLink::Cable, Packet(0x1A, 6)).reports[0].bytes[7], 0xFE);
-    EXPECT_EQ(keypad->HandleOutputReport(SimLink::Cable, Packet(0x1A, 6)).reports[0].bytes[7], 0xFE);
+    EXPECT_EQ(keypad->HandleOutputReport(SimLink::Cable, Packet(0x1A, 6)).reports[0].bytes[7],
+              0xFE);
+    EXPECT_EQ(keypad->HandleOutputReport(SimLink::Cable, Packet(0x1A, 6)).reports[0].bytes[7],
+              0xFE);
     EXPECT_EQ(keypad->PendingFaults(), 0u);
     EXPECT_EQ(keypad->HandleOutputReport(SimLink::Cable, Packet(0x1A, 6)).reports[0].bytes[7], 0);
 

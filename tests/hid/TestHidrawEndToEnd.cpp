@@ -1,0 +1,497 @@
+// The hidraw backend, unchanged, against emulated hidraw interfaces: a umockdev sysfs and
+// FUSE-served /dev nodes with hidraw's delivery rules.
+#include "CCommandChannel.h"
+#include "CHidDevice.h"
+#include "CHidrawTestbed.h"
+#include "CSimHidrawHost.h"
+#include "CSimKeypad.h"
+#include "HidPath.h"
+#include "HidrawBackend.h"
+#include "SimDescriptors.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <future>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+using vpc::hid::CHidDevice;
+using vpc::hidemu::CHidrawTestbed;
+using vpc::hidemu::HidrawInterfaceSpec;
+
+namespace vpc::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+HidrawInterfaceSpec KeypadSpec(std::uint16_t productId = 0x5055) {
+    HidrawInterfaceSpec spec;
+    spec.vendorId = 0x320F;
+    spec.productId = productId;
+    spec.version = 0x0102;
+    spec.interfaceNumber = 1;
+    spec.name = "VORNA PAD QMT58";
+    spec.reportDescriptor = sim::KeypadInterfaceDescriptor();
+    return spec;
+}
+
+// One vendor collection with 8-byte reports and no report ids.
+HidrawInterfaceSpec SingleCollectionSpec(int interfaceNumber) {
+    HidrawInterfaceSpec spec;
+    spec.vendorId = 0x0C76;
+    spec.productId = 0x1630;
+    spec.version = 0x0200;
+    spec.interfaceNumber = interfaceNumber;
+    spec.name = "single collection";
+    spec.reportDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x00,
+                             0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x08, 0x09, 0x01,
+                             0x81, 0x02, 0x09, 0x01, 0x91, 0x02, 0xC0};
+    return spec;
+}
+
+std::string PathOf(const std::string& node, const HidrawInterfaceSpec& spec, unsigned col) {
+    return CHidrawTestbed::DevNode(node) + "#" +
+           hid::MakeInterfaceTail(spec.vendorId, spec.productId, spec.interfaceNumber, col);
+}
+
+std::vector<std::string> ListAll(CHidDevice& device) {
+    std::vector<std::string> paths;
+    if (!device.EnumerateInterfaces())
+        return paths;
+    while (auto path = device.NextInterfacePath())
+        paths.push_back(*path);
+    return paths;
+}
+
+// Reports written to an emulated node, for the device side of a test.
+class WrittenReports {
+public:
+    void Add(std::span<const std::uint8_t> report) {
+        std::lock_guard lock(m_mutex);
+        m_reports.emplace_back(report.begin(), report.end());
+        m_changed.notify_all();
+    }
+    bool WaitFor(std::size_t count) {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, 5s, [&] { return m_reports.size() >= count; });
+    }
+    std::vector<std::vector<std::uint8_t>> Take() {
+        std::lock_guard lock(m_mutex);
+        return std::exchange(m_reports, {});
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<std::vector<std::uint8_t>> m_reports;
+};
+
+class HidrawTestbedTest : public ::testing::Test {
+protected:
+    // Sysfs alone needs only the preload; device nodes need FUSE, that is root.
+    void Prepare(bool withNodes) {
+        std::string why;
+        testbed = CHidrawTestbed::Create(withNodes, &why);
+        if (!testbed) {
+            if (std::getenv("CI") != nullptr)
+                FAIL() << "emulated hidraw unavailable in CI: " << why;
+            GTEST_SKIP() << "emulated hidraw unavailable: " << why;
+        }
+        backend = std::make_shared<hid::CHidrawBackend>(); // the real "/sys" and "/dev"
+    }
+    void TearDown() override {
+        host.reset();
+        testbed.reset();
+    }
+
+    std::unique_ptr<CHidrawTestbed> testbed;
+    std::shared_ptr<hid::CHidrawBackend> backend;
+    std::shared_ptr<hidemu::CSimHidrawHost> host;
+};
+
+class HidrawSysfsTest : public HidrawTestbedTest {
+protected:
+    void SetUp() override { Prepare(false); }
+};
+
+class HidrawNodeTest : public HidrawTestbedTest {
+protected:
+    void SetUp() override { Prepare(true); }
+
+    // A keypad interface whose written reports are collected in written.
+    std::string PlugKeypad() {
+        return testbed->Plug(KeypadSpec(), [this](auto report) { written.Add(report); });
+    }
+    WrittenReports written;
+};
+
+TEST_F(HidrawSysfsTest, EnumerationGivesOnePathPerTopLevelCollection) {
+    CHidDevice scanner(backend);
+    auto paths = ListAll(scanner);
+    EXPECT_TRUE(paths.empty()) << "a fresh testbed has no hidraw class";
+    EXPECT_FALSE(scanner.NextInterfacePath().has_value());
+
+    const auto keypad = KeypadSpec();
+    const auto single = SingleCollectionSpec(2);
+    const auto noInterface = SingleCollectionSpec(-1);
+    const std::string n0 = testbed->Plug(keypad);
+    const std::string n1 = testbed->Plug(single);
+    const std::string n2 = testbed->Plug(noInterface);
+    ASSERT_EQ(n0, "hidraw0");
+    ASSERT_EQ(n2, "hidraw2");
+    paths = ListAll(scanner);
+    const std::vector<std::string> expected = {
+        "/dev/hidraw0#vid_320f&pid_5055&mi_01&col01", "/dev/hidraw0#vid_320f&pid_5055&mi_01&col02",
+        "/dev/hidraw0#vid_320f&pid_5055&mi_01&col03", "/dev/hidraw0#vid_320f&pid_5055&mi_01&col04",
+        "/dev/hidraw1#vid_0c76&pid_1630&mi_02",       "/dev/hidraw2#vid_0c76&pid_1630"};
+    EXPECT_EQ(paths, expected);
+
+    const auto node = backend->ReadNode(n0);
+    ASSERT_TRUE(node.has_value());
+    EXPECT_EQ(node->devNode, "/dev/hidraw0");
+    EXPECT_EQ(node->busType, 3);
+    EXPECT_EQ(node->attributes.vendorId, 0x320F);
+    EXPECT_EQ(node->attributes.productId, 0x5055);
+    EXPECT_EQ(node->attributes.versionNumber, 0x0102) << "bcdDevice of the USB parent";
+    EXPECT_EQ(node->interfaceNumber, 1);
+    EXPECT_EQ(node->hidName, "VORNA PAD QMT58");
+    EXPECT_EQ(node->reportDescriptor, keypad.reportDescriptor);
+    EXPECT_EQ(node->collectionCount, 4u);
+    EXPECT_EQ(backend->ReadNode(n2)->interfaceNumber, -1);
+}
+
+TEST_F(HidrawSysfsTest, AnUnreadableInterfaceIsSkippedAndTheRestListed) {
+    struct Case {
+        const char* what;
+        std::function<void(CHidrawTestbed&, const std::string&)> damage;
+    };
+    const std::vector<Case> cases = {
+        {"report descriptor gone",
+         [](CHidrawTestbed& bed, const std::string& node) {
+             ::unlink((bed.ClassDir(node) + "/../report_descriptor").c_str());
+         }},
+        {"uevent gone",
+         [](CHidrawTestbed& bed, const std::string& node) {
+             ::unlink((bed.ClassDir(node) + "/../uevent").c_str());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string first = testbed->Plug(SingleCollectionSpec(0));
+        const std::string middle = testbed->Plug(SingleCollectionSpec(1));
+        const std::string last = testbed->Plug(SingleCollectionSpec(2));
+        c.damage(*testbed, middle);
+        CHidDevice scanner(backend);
+        const auto paths = ListAll(scanner);
+        ASSERT_EQ(paths.size(), 2u);
+        EXPECT_EQ(hid::PathInterfaceNumber(paths[0]), 0);
+        EXPECT_EQ(hid::PathInterfaceNumber(paths[1]), 2);
+        for (const std::string& node : {first, middle, last})
+            testbed->Unplug(node);
+    }
+    // a descriptor that a safe parser must refuse hides only its own interface
+    auto hostile = SingleCollectionSpec(1);
+    hostile.reportDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x10,
+                                0x25, 0x01, 0x75, 0x08, 0x95, 0x08, 0x81, 0x02, 0xC0}; // min > max
+    testbed->Plug(SingleCollectionSpec(0));
+    testbed->Plug(hostile);
+    CHidDevice scanner(backend);
+    EXPECT_EQ(ListAll(scanner).size(), 1u);
+}
+
+TEST_F(HidrawSysfsTest, ManyInterfacesAllListedInNodeOrder) {
+    for (int i = 0; i < 20; ++i)
+        ASSERT_FALSE(testbed->Plug(SingleCollectionSpec(i)).empty());
+    CHidDevice scanner(backend);
+    const auto paths = ListAll(scanner);
+    ASSERT_EQ(paths.size(), 20u);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(paths[static_cast<std::size_t>(i)],
+                  PathOf("hidraw" + std::to_string(i), SingleCollectionSpec(i), 0));
+}
+
+TEST_F(HidrawNodeTest, OpenReadsIdentityAndCapabilitiesOfEachCollection) {
+    const std::string node = PlugKeypad();
+    ASSERT_FALSE(node.empty());
+    struct Case {
+        unsigned collection;
+        std::uint16_t page, usage, inputLength, outputLength;
+    };
+    for (const Case& c : {Case{1, 0x0001, 0x06, 9, 2}, Case{2, 0x0001, 0x80, 2, 0},
+                          Case{3, 0x000C, 0x01, 3, 0}, Case{4, 0xFF1C, 0x92, 64, 64}}) {
+        SCOPED_TRACE(c.collection);
+        CHidDevice device(backend);
+        ASSERT_TRUE(
+            device.Open(PathOf(node, KeypadSpec(), c.collection), true, false, true, false));
+        EXPECT_EQ(device.Attributes().vendorId, 0x320F);
+        EXPECT_EQ(device.Attributes().productId, 0x5055);
+        EXPECT_EQ(device.Attributes().versionNumber, 0x0102);
+        EXPECT_EQ(device.InterfaceNumber(), 1u);
+        EXPECT_EQ(device.CollectionNumber(), c.collection);
+        EXPECT_EQ(device.Capabilities().usagePage, c.page);
+        EXPECT_EQ(device.Capabilities().usage, c.usage);
+        EXPECT_EQ(device.Capabilities().inputReportByteLength, c.inputLength);
+        EXPECT_EQ(device.Capabilities().outputReportByteLength, c.outputLength);
+        EXPECT_EQ(device.ReportBuffer(hid::HidReportType::Input).size(), c.inputLength);
+    }
+    // a path whose numbers no longer match the node opens nothing
+    CHidDevice device(backend);
+    EXPECT_FALSE(device.Open(PathOf(node, KeypadSpec(0x5088), 4), true, true, true, false));
+    EXPECT_FALSE(device.Open(PathOf(node, KeypadSpec(), 5), true, true, true, false));
+}
+
+TEST_F(HidrawNodeTest, AllByteValuesTravelBothWays) {
+    const std::string node = PlugKeypad();
+    CHidDevice device(backend);
+    ASSERT_TRUE(device.Open(PathOf(node, KeypadSpec(), 4), true, true, true, false));
+    // five 64-byte reports carry every byte value after the report id
+    std::vector<std::array<std::uint8_t, 64>> reports(5);
+    for (std::size_t r = 0; r < reports.size(); ++r) {
+        reports[r][0] = 4;
+        for (std::size_t i = 1; i < 64; ++i)
+            reports[r][i] = static_cast<std::uint8_t>((r * 63 + i - 1) & 0xFF);
+    }
+    for (const auto& report : reports) {
+        std::size_t sent = 0;
+        ASSERT_TRUE(device.Write(report.data(), report.size(), &sent, 1000));
+        EXPECT_EQ(sent, 64u);
+    }
+    // the control path (no hidraw ioctl on an emulated node) falls back to a plain write
+    ASSERT_TRUE(device.SendOutputReport(reports[0].data(), reports[0].size()));
+    ASSERT_TRUE(written.WaitFor(6));
+    const auto got = written.Take();
+    ASSERT_EQ(got.size(), 6u);
+    for (std::size_t r = 0; r < reports.size(); ++r)
+        EXPECT_TRUE(std::equal(got[r].begin(), got[r].end(), reports[r].begin(), reports[r].end()))
+            << "report " << r;
+
+    for (const auto& report : reports)
+        testbed->Deliver(node, report);
+    for (std::size_t r = 0; r < reports.size(); ++r) {
+        std::array<std::uint8_t, 64> in{};
+        std::size_t received = 0;
+        ASSERT_TRUE(device.Read(in.data(), in.size(), &received, 1000));
+        EXPECT_EQ(received, 64u);
+        EXPECT_EQ(in, reports[r]) << "report " << r;
+    }
+}
+
+TEST_F(HidrawNodeTest, EveryOpenOfANodeGetsEveryReportOnePerRead) {
+    const std::string node = PlugKeypad();
+    CHidDevice command(backend), commandToo(backend), notify(backend);
+    ASSERT_TRUE(command.Open(PathOf(node, KeypadSpec(), 4), true, true, true, false));
+    ASSERT_TRUE(commandToo.Open(PathOf(node, KeypadSpec(), 4), true, false, true, false));
+    ASSERT_TRUE(notify.Open(PathOf(node, KeypadSpec(), 3), true, false, true, false));
+    EXPECT_EQ(testbed->Nodes()->OpenCount(node), 3u);
+
+    std::array<std::uint8_t, 64> echo{4, 0, 0, 0x1C};
+    const std::array<std::uint8_t, 3> notification{3, 0x02, 0x10};
+    testbed->Deliver(node, echo);
+    testbed->Deliver(node, notification);
+    testbed->Deliver(node, echo);
+
+    for (CHidDevice* device : {&command, &commandToo}) {
+        for (int i = 0; i < 2; ++i) {
+            std::array<std::uint8_t, 128> in{};
+            std::size_t received = 0;
+            ASSERT_TRUE(device->Read(in.data(), in.size(), &received, 1000));
+            EXPECT_EQ(received, 64u) << "one report per read, never two";
+            EXPECT_EQ(in[3], 0x1C);
+        }
+    }
+    // the notification collection sees only its own report id on the shared node
+    std::array<std::uint8_t, 64> in{};
+    std::size_t received = 0;
+    ASSERT_TRUE(notify.Read(in.data(), in.size(), &received, 1000));
+    EXPECT_EQ(received, 3u);
+    EXPECT_EQ(in[0], 3);
+    EXPECT_EQ(in[2], 0x10);
+    EXPECT_FALSE(notify.Read(in.data(), in.size(), &received, 50));
+}
+
+TEST_F(HidrawNodeTest, TimeOutReturnsFalseAfterTheLimitAndTheHandleStaysUsable) {
+    const std::string node = PlugKeypad();
+    CHidDevice device(backend);
+    ASSERT_TRUE(device.Open(PathOf(node, KeypadSpec(), 4), true, true, true, false));
+    std::array<std::uint8_t, 64> in{};
+    std::size_t received = 99;
+    const auto start = Clock::now();
+    EXPECT_FALSE(device.Read(in.data(), in.size(), &received, 300));
+    EXPECT_GE(Clock::now() - start, 300ms);
+    EXPECT_EQ(received, 0u);
+    EXPECT_FALSE(device.IsReadPending());
+
+    const std::array<std::uint8_t, 64> report{4, 1, 2, 3};
+    testbed->Deliver(node, report);
+    ASSERT_TRUE(device.Read(in.data(), in.size(), &received, 1000));
+    EXPECT_EQ(in, report);
+    ASSERT_TRUE(device.Write(report.data(), report.size(), nullptr, 1000));
+    EXPECT_TRUE(written.WaitFor(1));
+}
+
+TEST_F(HidrawNodeTest, ALateReplyWakesTheWaitingRead) {
+    const std::string node = PlugKeypad();
+    CHidDevice device(backend);
+    ASSERT_TRUE(device.Open(PathOf(node, KeypadSpec(), 4), true, true, true, false));
+    const std::array<std::uint8_t, 64> reply{4, 0, 0, 0x03, 34};
+    std::thread late([&] {
+        std::this_thread::sleep_for(150ms);
+        testbed->Deliver(node, reply);
+    });
+    std::array<std::uint8_t, 64> in{};
+    std::size_t received = 0;
+    const auto start = Clock::now();
+    const bool ok = device.Read(in.data(), in.size(), &received, 10000);
+    const auto waited = Clock::now() - start;
+    late.join();
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(in, reply);
+    EXPECT_LT(waited, 10000ms) << "woken by the report, not by the limit";
+}
+
+TEST_F(HidrawNodeTest, CloseFromAnotherThreadEndsAReadWithoutLimit) {
+    const std::string node = PlugKeypad();
+    CHidDevice device(backend);
+    ASSERT_TRUE(device.Open(PathOf(node, KeypadSpec(), 4), true, true, true, false));
+    auto reader = std::async(std::launch::async, [&] {
+        std::array<std::uint8_t, 64> in{};
+        return device.Read(in.data(), in.size(), nullptr, CHidDevice::kInfinite);
+    });
+    while (!device.IsReadPending())
+        std::this_thread::sleep_for(1ms);
+    device.Close();
+    ASSERT_EQ(reader.wait_for(10s), std::future_status::ready);
+    EXPECT_FALSE(reader.get());
+    EXPECT_FALSE(device.IsOpen());
+    // Open clears the cancel: the same object works again
+    ASSERT_TRUE(device.Open(PathOf(node, KeypadSpec(), 4), true, true, true, false));
+    const std::array<std::uint8_t, 64> report{4, 9};
+    testbed->Deliver(node, report);
+    std::array<std::uint8_t, 64> in{};
+    EXPECT_TRUE(device.Read(in.data(), in.size(), nullptr, 1000));
+    device.Close();
+    for (int i = 0; i < 200 && testbed->Nodes()->OpenCount(node) != 0; ++i)
+        std::this_thread::sleep_for(5ms); // release reaches the server after close returns
+    EXPECT_EQ(testbed->Nodes()->OpenCount(node), 0u);
+}
+
+TEST_F(HidrawNodeTest, UnplugWhileOpenEndsTransfersWithAnError) {
+    const std::string node = PlugKeypad();
+    const std::string path = PathOf(node, KeypadSpec(), 4);
+    CHidDevice device(backend);
+    ASSERT_TRUE(device.Open(path, true, true, true, false));
+    auto reader = std::async(std::launch::async, [&] {
+        std::array<std::uint8_t, 64> in{};
+        return device.Read(in.data(), in.size(), nullptr, CHidDevice::kInfinite);
+    });
+    while (!device.IsReadPending())
+        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(testbed->Unplug(node));
+    ASSERT_EQ(reader.wait_for(10s), std::future_status::ready) << "unplug must not hang a read";
+    EXPECT_FALSE(reader.get());
+    const std::array<std::uint8_t, 64> packet{4};
+    EXPECT_FALSE(device.Write(packet.data(), packet.size(), nullptr, CHidDevice::kInfinite));
+    std::array<std::uint8_t, 64> in{};
+    EXPECT_FALSE(device.Read(in.data(), in.size(), nullptr, CHidDevice::kInfinite));
+    CHidDevice other(backend);
+    EXPECT_FALSE(other.Open(path, true, true, true, false));
+    EXPECT_TRUE(ListAll(other).empty());
+
+    // plugged again, the interface comes back under the same name
+    ASSERT_EQ(PlugKeypad(), node);
+    ASSERT_TRUE(device.Open(path, true, true, true, false));
+    ASSERT_TRUE(device.Write(packet.data(), packet.size(), nullptr, 1000));
+    EXPECT_TRUE(written.WaitFor(1));
+}
+
+// The keypad's firmware model behind a real hidraw node, driven by the unchanged channel.
+class HidrawKeypadTest : public HidrawNodeTest {
+protected:
+    void SetUp() override {
+        HidrawNodeTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        keypad = sim::CSimKeypad::Create();
+        host = hidemu::CSimHidrawHost::Create(*testbed);
+        host->Attach(keypad);
+        keypad->PlugCable();
+        ASSERT_FALSE(host->NodeOf(*keypad, sim::SimLink::Cable).empty());
+        channel = std::make_unique<hid::CCommandChannel>(backend);
+        std::string commandPath;
+        CHidDevice scanner(backend);
+        for (const std::string& path : ListAll(scanner))
+            if (hid::PathProductId(path) == 0x5055 && hid::PathCollectionNumber(path) == 4)
+                commandPath = path;
+        ASSERT_TRUE(channel->WiredInterface().Open(commandPath, true, true, true, false));
+        channel->SetMode(1);
+        channel->SetEnabled(true);
+    }
+    void TearDown() override {
+        channel.reset();
+        HidrawNodeTest::TearDown();
+    }
+    std::shared_ptr<sim::CSimKeypad> keypad;
+    std::unique_ptr<hid::CCommandChannel> channel;
+};
+
+TEST_F(HidrawKeypadTest, ConfigurationExchangeThroughHidraw) {
+    ASSERT_EQ(channel->BeginSession(), 1);
+    std::array<std::uint8_t, 34> info{};
+    ASSERT_EQ(channel->ReadInfoBlock(info.data()), 1);
+    EXPECT_EQ(info[5], 21);
+    std::array<std::uint8_t, 64> record{};
+    for (std::size_t i = 0; i < record.size(); ++i)
+        record[i] = static_cast<std::uint8_t>(0xC0 + i);
+    ASSERT_EQ(channel->WriteParamMemory(record.data(), record.size(), 2 * 64), 1);
+    ASSERT_EQ(channel->EndSession(), 1);
+    const auto param = keypad->Region(sim::SimRegion::Param);
+    EXPECT_TRUE(std::equal(record.begin(), record.end(), param.begin() + 128));
+    EXPECT_EQ(keypad->SessionViolations(), 0);
+}
+
+TEST_F(HidrawKeypadTest, ReturnCodesFromFaultsThroughHidraw) {
+    using sim::SimFault;
+    using sim::SimFaultKind;
+    struct Case {
+        SimFault fault;
+        int expected;
+    };
+    const std::vector<Case> cases = {
+        {SimFault::Make(SimFaultKind::StatusError), -102},
+        {SimFault::Make(SimFaultKind::StatusBusy), -103},
+        {SimFault::Make(SimFaultKind::UnrelatedBeforeEcho), 1},
+        {SimFault::Make(SimFaultKind::TwoUnrelated), 0},
+        {SimFault::Make(SimFaultKind::LateReply, 100ms), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.fault.kind));
+        keypad->InjectFault(c.fault);
+        EXPECT_EQ(channel->NotifyLightControl(), c.expected);
+    }
+    // the echo that came after two unrelated reports is drained, not taken by the next exchange
+    std::array<std::uint8_t, 6> status{};
+    EXPECT_EQ(channel->ReadStatusBlock(status.data(), status.size(), 0), 1);
+    EXPECT_EQ(status[0], 100);
+}
+
+TEST_F(HidrawKeypadTest, UnplugDuringAChunkedWriteEndsAtOnce) {
+    std::array<std::uint8_t, 512> table{};
+    table.fill(0x42);
+    keypad->InjectFault(
+        sim::SimFault::Make(sim::SimFaultKind::UnplugBeforeReply).OnCommand(0x09).After(2));
+    ASSERT_EQ(channel->BeginSession(), 1);
+    EXPECT_EQ(channel->WriteKeyTable(table.data(), 0), 0);
+    EXPECT_EQ(keypad->AcceptedPackets(0x09).size(), 3u);
+    EXPECT_EQ(channel->EndSession(), -1) << "nothing can be written to a vanished node";
+    CHidDevice scanner(backend);
+    EXPECT_TRUE(ListAll(scanner).empty());
+}
+
+} // namespace
+} // namespace vpc::test
