@@ -22,7 +22,8 @@ inline std::ostream& operator<<(std::ostream& out, const LedColor& c) {
 // then zeros.
 class ScriptedRandom final : public RandomSource {
 public:
-    explicit ScriptedRandom(std::vector<std::uint32_t> values) : values_(values.begin(), values.end()) {}
+    explicit ScriptedRandom(std::vector<std::uint32_t> values)
+        : values_(values.begin(), values.end()) {}
     std::uint32_t Below(std::uint32_t bound) override {
         if (values_.empty()) {
             return 0;

@@ -57,9 +57,9 @@ struct IntervalCase {
 
 TEST(LightTables, StepIntervalsFollowTheTable) {
     const IntervalCase cases[] = {
-        {1, 0, 5},  {9, 4, 1},  {10, 0, 20}, {10, 4, 2}, {16, 0, 7}, {16, 4, 3},
-        {21, 0, 2}, {21, 3, 2}, {25, 2, 8},  {26, 1, 4}, {27, 3, 2}, {28, 0, 20},
-        {29, 1, 12}, {31, 0, 2}, {31, 1, 0}, {31, 4, 0}, {24, 9, 1},
+        {1, 0, 5},   {9, 4, 1},  {10, 0, 20}, {10, 4, 2}, {16, 0, 7}, {16, 4, 3},
+        {21, 0, 2},  {21, 3, 2}, {25, 2, 8},  {26, 1, 4}, {27, 3, 2}, {28, 0, 20},
+        {29, 1, 12}, {31, 0, 2}, {31, 1, 0},  {31, 4, 0}, {24, 9, 1},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(StepInterval(c.lightingMode, c.speed), c.interval)
@@ -102,9 +102,17 @@ struct HeightCase {
 
 TEST(LightTables, MusicLevelToHeight) {
     const HeightCase cases[] = {
-        {0, true, 600},     {2000, true, 0},     {2000, false, 0},       {2400, true, 500},
-        {2400, false, -120}, {1000, false, 300}, {2003, true, 0},        {2004, true, 500},
-        {-50, true, 600},   {1, true, 600},      {4, false, 599},
+        {0, true, 600},
+        {2000, true, 0},
+        {2000, false, 0},
+        {2400, true, 500},
+        {2400, false, -120},
+        {1000, false, 300},
+        {2003, true, 0},
+        {2004, true, 500},
+        {-50, true, 600},
+        {1, true, 600},
+        {4, false, 599},
         {INT32_MAX, false, 600 - static_cast<std::int64_t>(INT32_MAX) * 600 / 2000},
     };
     for (const auto& c : cases) {

@@ -14,7 +14,9 @@ LightThread::~LightThread() {
 void LightThread::Start() {
     Stop();
     stop_.Reset();
-    worker_ = std::thread([this] { Run(); });
+    // The first pass is at the tick after the start, whenever the thread gets to run.
+    const std::uint64_t firstTick = ticks_.Now() + 1;
+    worker_ = std::thread([this, firstTick] { Run(firstTick); });
 }
 
 void LightThread::Stop() {
@@ -25,12 +27,13 @@ void LightThread::Stop() {
     worker_.join();
 }
 
-void LightThread::Run() {
-    std::uint64_t next = ticks_.Now() + 1;
+void LightThread::Run(std::uint64_t firstTick) {
+    std::uint64_t next = firstTick;
     while (ticks_.WaitForTick(next, stop_)) {
         const std::uint64_t now = ticks_.Now();
         if (!channelEnabled_) {
             next = now + kDisabledIdleTicks;
+            wakes_ += 1;
             continue;
         }
         if (!synchronised_) {
@@ -42,6 +45,7 @@ void LightThread::Run() {
         }
         // A late wake-up does not cause a burst of passes: the next one is one tick on.
         next = std::max(next, now) + 1;
+        wakes_ += 1;
     }
 }
 

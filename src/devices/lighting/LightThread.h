@@ -39,9 +39,11 @@ public:
     // Set before Start.
     void SetPassObserver(PassObserver observer) { observer_ = std::move(observer); }
     std::uint64_t PassCount() const { return passes_.load(); }
+    // Ticks the thread woke for, whether or not the pass did work.
+    std::uint64_t WakeCount() const { return wakes_.load(); }
 
 private:
-    void Run();
+    void Run(std::uint64_t firstTick);
 
     KeyboardLightEngine& engine_;
     TickSource& ticks_;
@@ -51,6 +53,7 @@ private:
     std::atomic<bool> channelEnabled_{true};
     std::atomic<bool> synchronised_{false};
     std::atomic<std::uint64_t> passes_{0};
+    std::atomic<std::uint64_t> wakes_{0};
 };
 
 } // namespace vpc::lighting

@@ -41,13 +41,15 @@ void OverlayPainter::ApplyKind(OverlayKind kind, LedColorBuffer& colors, std::ui
         if (entry.kind != static_cast<std::uint8_t>(kind)) {
             continue;
         }
+        // Breathing and colour cycle run only for records the profile holds.
+        const bool needsPresent = kind == OverlayKind::Breathing || kind == OverlayKind::ColorCycle;
+        if (needsPresent && !entry.present) {
+            continue;
+        }
         LightState& state = state_[i];
         const std::uint8_t level = LevelValue(entry.brightness);
         switch (kind) {
         case OverlayKind::Breathing: {
-            if (!entry.present) {
-                break;
-            }
             state.breathStep =
                 static_cast<std::uint8_t>(state.breathStep + ClampLevel(entry.speed) + 4);
             if (state.breathStep >= kBreathSize) {
@@ -62,9 +64,6 @@ void OverlayPainter::ApplyKind(OverlayKind kind, LedColorBuffer& colors, std::ui
             colors[i] = Lit(entry.color, level);
             break;
         case OverlayKind::ColorCycle:
-            if (!entry.present) {
-                break;
-            }
             state.cycleCounter = static_cast<std::uint8_t>(state.cycleCounter + 1);
             if (state.cycleCounter >= state.cycleLimit) {
                 state.cycleCounter = 0;
@@ -88,6 +87,9 @@ void OverlayPainter::ApplyKind(OverlayKind kind, LedColorBuffer& colors, std::ui
         case OverlayKind::Off:
             colors[i] = LedColor{};
             break;
+        }
+        if (observer_) {
+            observer_(kind, i);
         }
     }
 }

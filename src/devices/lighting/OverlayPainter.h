@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -28,6 +29,10 @@ public:
     // Paints one pass of a single kind.
     void ApplyKind(OverlayKind kind, LedColorBuffer& colors, std::uint64_t nowMs);
 
+    // Told of every light painted, in painting order (diagnostics of the overlay order).
+    using PaintObserver = std::function<void(OverlayKind kind, std::size_t light)>;
+    void SetPaintObserver(PaintObserver observer) { observer_ = std::move(observer); }
+
 private:
     struct LightState {
         std::uint8_t breathStep = 0;
@@ -43,6 +48,7 @@ private:
 
     std::vector<LightListEntry> list_;
     std::array<LightState, kLightCount> state_{};
+    PaintObserver observer_;
 };
 
 } // namespace vpc::lighting
