@@ -29,6 +29,8 @@ struct OverlayCase {
     LightListEntry entry;
     int passes;
     LedColor expected;
+
+    friend void PrintTo(const OverlayCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class OverlayKindTest : public ::testing::TestWithParam<OverlayCase> {};

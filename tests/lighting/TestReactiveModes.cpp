@@ -24,6 +24,8 @@ struct ReactiveCase {
     int steps;
     int key;
     LedColor expected;
+
+    friend void PrintTo(const ReactiveCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class ReactiveModeTest : public ::testing::TestWithParam<ReactiveCase> {};

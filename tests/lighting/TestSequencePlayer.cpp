@@ -43,6 +43,8 @@ struct SequenceCase {
     int passes;
     int light;
     LedColor expected;
+
+    friend void PrintTo(const SequenceCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class SequenceFrameTest : public ::testing::TestWithParam<SequenceCase> {};
