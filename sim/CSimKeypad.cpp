@@ -84,10 +84,18 @@ void CSimKeypad::ResetMemory() {
     PokeRegion(SimRegion::Status, 0, status);
 }
 
-void CSimKeypad::SetKeyCount(std::uint8_t count) { PokeByte(SimRegion::Info, 5, count); }
+void CSimKeypad::SetKeyCount(std::uint8_t count) {
+    PokeByte(SimRegion::Info, 5, count);
+}
 
 void CSimKeypad::SetLedNumber(std::size_t position, std::uint8_t led) {
     PokeByte(SimRegion::KeyLightMap, position, led);
+}
+
+void CSimKeypad::SetBrightnessAndSpeed(std::size_t profile, std::uint8_t brightness,
+                                       std::uint8_t speedByte) {
+    const std::uint8_t bytes[2] = {brightness, speedByte};
+    PokeRegion(SimRegion::Param, profile * 64 + 2, bytes);
 }
 
 SimUsbIdentity CSimKeypad::Identity(SimLink link) const {

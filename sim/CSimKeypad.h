@@ -21,9 +21,13 @@ public:
 
     // Factory memory contents: info block, key table, LED map, four onboard records, status.
     void ResetMemory();
-    // Hostile-value helpers: the key count byte of the information block, one LED map entry.
+    // Hostile-value helpers: the key count byte of the information block, one LED map entry and
+    // the lighting bytes of a parameter record.
     void SetKeyCount(std::uint8_t count);
     void SetLedNumber(std::size_t position, std::uint8_t led);
+    // The brightness byte and the speed byte (4 - speed) of a profile's parameter record.
+    void SetBrightnessAndSpeed(std::size_t profile, std::uint8_t brightness,
+                               std::uint8_t speedByte);
 
 protected:
     CSimKeypad();

@@ -379,6 +379,13 @@ struct Parser {
                         next += span;
                     }
                 }
+                // every button item gets a usage array as long as its page's whole list
+                std::uint64_t listEntries = 0;
+                for (const HidCapRecord& cap : top.buttonCaps[type])
+                    listEntries += top.MaxUsageListLength(static_cast<HidReportType>(type),
+                                                          cap.usagePage);
+                if (listEntries > limits.maxUsageListEntries)
+                    return Fail("usage lists too long");
                 *buttons[type] = static_cast<std::uint16_t>(top.buttonCaps[type].size());
                 *values[type] = static_cast<std::uint16_t>(top.valueCaps[type].size());
                 *indices[type] = static_cast<std::uint16_t>(next);

@@ -60,6 +60,8 @@ struct HidDescriptorLimits {
     std::uint32_t maxDataIndices = 65535;
     std::size_t maxPushDepth = 16;
     std::size_t maxLocalUsages = 1024;
+    // usage list entries that the button items of one report type would allocate together
+    std::uint64_t maxUsageListEntries = 65536;
 };
 
 // Parses a whole interface descriptor. Returns nothing (and an explanation in error) for a

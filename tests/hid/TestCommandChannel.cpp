@@ -362,6 +362,7 @@ TEST_F(SimChannelTest, ReturnCodesFromDeviceFaults) {
         {"0xAA on the cable is just no echo", SimFault::Make(SimFaultKind::ReceiverNoDevice), 1, 0},
         {"unrelated report, then echo", SimFault::Make(SimFaultKind::UnrelatedBeforeEcho), 1, 1},
         {"two unrelated reports", SimFault::Make(SimFaultKind::TwoUnrelated), 1, 0},
+        {"no reply at all", SimFault::Make(SimFaultKind::NoReply), 1, 0},
         {"reply 300 ms late on the cable", SimFault::Make(SimFaultKind::LateReply, 300ms), 1, 1},
         {"writes blocked past the limit", SimFault::Make(SimFaultKind::StallWrites, 1300ms), 1, -1},
     };
@@ -509,11 +510,54 @@ TEST_F(SimChannelTest, HostileValuesPassThroughUnchanged) {
         // a key table of count x 3 bytes does not fit a block above 512
         EXPECT_EQ(channel->SetBlockSize(static_cast<std::uint16_t>(count * 3)), count * 3 <= 512);
     }
-    keypad->SetLedNumber(0, 200);
+    // LED numbers of 170 and above and lighting bytes above 4 arrive as the device sent them;
+    // judging them is the business of the device classes
     channel->SetBlockSize(63);
-    std::array<std::uint8_t, 512> leds{};
-    ASSERT_EQ(channel->ReadKeyLightMap(leds.data()), 1);
-    EXPECT_EQ(leds[0], 200);
+    for (std::uint8_t led : {170, 200, 255}) {
+        keypad->SetLedNumber(0, led);
+        std::array<std::uint8_t, 512> leds{};
+        ASSERT_EQ(channel->ReadKeyLightMap(leds.data()), 1);
+        EXPECT_EQ(leds[0], led);
+    }
+    struct Lighting {
+        std::uint8_t brightness, speedByte;
+    };
+    for (const Lighting l : {Lighting{5, 5}, Lighting{0xFF, 0x80}, Lighting{4, 0xFF}}) {
+        keypad->SetBrightnessAndSpeed(1, l.brightness, l.speedByte);
+        std::array<std::uint8_t, 64> record{};
+        ASSERT_EQ(channel->ReadParamMemory(record.data(), record.size(), 64), 1);
+        EXPECT_EQ(record[2], l.brightness);
+        EXPECT_EQ(record[3], l.speedByte);
+    }
+}
+
+TEST_F(SimChannelTest, TimeLimitsFollowModeAndSpeed) {
+    // Each exchange reads at most twice with its limit, so a reply 1200 ms late is caught by
+    // the second read only when the limit is above 600 ms.
+    struct Case {
+        const char* name;
+        int mode;
+        bool liveFrame; // TransactFast
+        int expected;
+    };
+    for (const Case& c : {Case{"receiver, live frame: 500 ms", 2, true, 0},
+                          Case{"receiver, command: 5000 ms", 2, false, 1},
+                          Case{"cable, live frame: 1000 ms", 1, true, 1}}) {
+        SCOPED_TRACE(c.name);
+        channel->SetMode(c.mode);
+        const SimLink link = c.mode == 2 ? SimLink::Receiver : SimLink::Cable;
+        keypad->InjectFault(SimFault::Make(SimFaultKind::LateReply, 1200ms).OnLink(link));
+        const auto start = std::chrono::steady_clock::now();
+        std::array<std::uint8_t, 10> bytes{};
+        const int result = c.liveFrame ? channel->WriteLightFrame(bytes.data(), bytes.size())
+                                       : channel->ReadStatusBlock(bytes.data(), 6, 0);
+        EXPECT_EQ(result, c.expected);
+        // let the late reply arrive; the next exchange must drain it, not take it
+        std::this_thread::sleep_until(start + 1300ms);
+        std::array<std::uint8_t, 6> status{};
+        EXPECT_EQ(channel->ReadStatusBlock(status.data(), status.size(), 0), 1);
+        EXPECT_EQ(status[0], 100);
+    }
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 #include "SimChannelFixture.h"
 
+#include "CommandPacket.h"
 #include "HidReportDescriptor.h"
 #include "SimDescriptors.h"
 
 #include <array>
 #include <chrono>
+#include <future>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -203,6 +205,34 @@ TEST_F(SimHidDeviceTest, CloseFromAnotherThreadWakesAnEndlessRead) {
     keypad->SendNotification(7);
     std::array<std::uint8_t, 8> buffer{};
     EXPECT_TRUE(device.Read(buffer.data(), buffer.size(), nullptr, 200));
+}
+
+TEST_F(SimHidDeviceTest, CloseWakesEveryWaitingTransfer) {
+    keypad->PlugCable();
+    CHidDevice device(bus);
+    ASSERT_TRUE(device.Open(bus->CommandPath(*keypad, SimLink::Cable), true, true, true, false));
+    // the device takes no writes for a minute: a write waits as long as a read
+    keypad->InjectFault(sim::SimFault::Make(sim::SimFaultKind::StallWrites, 60s));
+    auto reader = std::async(std::launch::async, [&] {
+        std::array<std::uint8_t, 64> in{};
+        return device.Read(in.data(), in.size(), nullptr, CHidDevice::kInfinite);
+    });
+    auto writer = std::async(std::launch::async, [&] {
+        hid::CommandPacket packet = hid::CommandPacket::Make(0x1C);
+        packet.UpdateChecksum();
+        return device.Write(packet.bytes.data(), packet.bytes.size(), nullptr,
+                            CHidDevice::kInfinite);
+    });
+    while (!device.IsReadPending() || !device.IsWritePending())
+        std::this_thread::sleep_for(1ms);
+    device.Close();
+    EXPECT_FALSE(device.IsReadPending());
+    EXPECT_FALSE(device.IsWritePending());
+    ASSERT_EQ(reader.wait_for(10s), std::future_status::ready);
+    ASSERT_EQ(writer.wait_for(10s), std::future_status::ready);
+    EXPECT_FALSE(reader.get());
+    EXPECT_FALSE(writer.get());
+    EXPECT_TRUE(keypad->AcceptedPackets().empty());
 }
 
 TEST_F(SimHidDeviceTest, UnplugEndsAWaitingReadAtOnce) {

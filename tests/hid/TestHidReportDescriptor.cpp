@@ -115,6 +115,29 @@ TEST(HidReportDescriptorTest, MalformedDescriptorsAreRejected) {
     EXPECT_FALSE(ParseReportDescriptor(deep));
 }
 
+TEST(HidReportDescriptorTest, UsageListsThatWouldNeedHugeArraysAreRejected) {
+    // 2.3 KB of descriptor: 128 report ids, each with eight 4096-field button arrays. Every
+    // button item would get a usage array of the page's whole list (4 million entries).
+    std::vector<std::uint8_t> descriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15,
+                                            0x00, 0x25, 0x01, 0x75, 0x01, 0x96, 0x00, 0x10};
+    for (int id = 1; id <= 128; ++id) {
+        descriptor.insert(descriptor.end(), {0x85, static_cast<std::uint8_t>(id)});
+        for (int field = 0; field < 8; ++field)
+            descriptor.insert(descriptor.end(), {0x81, 0x02});
+    }
+    descriptor.push_back(0xC0);
+    std::string error;
+    EXPECT_FALSE(ParseReportDescriptor(descriptor, &error));
+    EXPECT_EQ(error, "usage lists too long");
+
+    // one such field alone stays within bounds and parses
+    descriptor.resize(16 + 2 + 2);
+    descriptor.push_back(0xC0);
+    auto tops = ParseReportDescriptor(descriptor, &error);
+    ASSERT_TRUE(tops) << error;
+    EXPECT_EQ((*tops)[0].MaxUsageListLength(HidReportType::Input, 0xFF00), 4096u);
+}
+
 TEST(HidReportDescriptorTest, UnpackNeverReadsPastTheReport) {
     auto tops = ParseReportDescriptor(vpc::sim::KeypadInterfaceDescriptor());
     ASSERT_TRUE(tops);
