@@ -254,6 +254,7 @@ bool CPaintManagerUI::eventFilter(QObject* watched, QEvent* event) {
     if (!control) {
         return false;
     }
+    const bool ownPointerEvents = control->property(kOwnPointerEventsProperty).toBool();
     switch (event->type()) {
     case QEvent::FocusIn:
         Emit(control, DuiEvent::SetFocus);
@@ -262,15 +263,24 @@ bool CPaintManagerUI::eventFilter(QObject* watched, QEvent* event) {
         Emit(control, DuiEvent::KillFocus);
         break;
     case QEvent::Enter:
-        Emit(control, DuiEvent::MouseEnter);
+        if (!ownPointerEvents) {
+            Emit(control, DuiEvent::MouseEnter);
+        }
         break;
     case QEvent::Leave:
-        Emit(control, DuiEvent::MouseLeave);
+        if (!ownPointerEvents) {
+            Emit(control, DuiEvent::MouseLeave);
+        }
         break;
     case QEvent::MouseButtonDblClick:
-        Emit(control, DuiEvent::DoubleClick);
+        if (!ownPointerEvents) {
+            Emit(control, DuiEvent::DoubleClick);
+        }
         break;
     case QEvent::ContextMenu: {
+        if (ownPointerEvents) {
+            break;
+        }
         const auto* menuEvent = static_cast<QContextMenuEvent*>(event);
         Emit(control, DuiEvent::Menu, static_cast<WPARAM>(menuEvent->globalPos().x()),
              menuEvent->globalPos().y());

@@ -26,6 +26,9 @@ class CPaintManagerUI : public QObject {
     Q_OBJECT
 public:
     explicit CPaintManagerUI(QObject* parent = nullptr);
+    // A control with this property set raises its own enter, leave, double-click
+    // and context-menu events; the manager leaves those to it.
+    static constexpr const char* kOwnPointerEventsProperty = "vpcOwnPointerEvents";
     ~CPaintManagerUI() override;
 
     void SetRoot(QWidget* root);

@@ -10,8 +10,7 @@ class QWidget;
 
 // Sends type from control to its window's notifiers. Nothing happens while the
 // control is outside a window or while changes are made silently.
-void RaiseControlEvent(QWidget* control, const QString& type, WPARAM wParam = 0,
-                       LPARAM lParam = 0);
+void RaiseControlEvent(QWidget* control, const QString& type, WPARAM wParam = 0, LPARAM lParam = 0);
 
 // A length in layout units scaled by the DPI of the control's window (unscaled
 // outside a window).

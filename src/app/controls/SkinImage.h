@@ -10,8 +10,8 @@ class QPainter;
 
 struct CImageText {
     QString file;
-    QRect source;    // part of the picture to draw; null for the whole picture
-    int fade = 255;  // 0 (invisible) to 255 (opaque)
+    QRect source;   // part of the picture to draw; null for the whole picture
+    int fade = 255; // 0 (invisible) to 255 (opaque)
 
     // A plain file name or key='value' pairs ("file" or "res", "source" as
     // left,top,right,bottom, "fade"). Unreadable values keep their defaults.

@@ -1,0 +1,23 @@
+// The program's own control classes and how one is registered with the control
+// factory under the class name the skin's layouts use.
+#pragma once
+
+#include "AudioRecordUI.h"
+#include "ChartViewUI.h"
+#include "CircleProgressUI.h"
+#include "CloudShareListItemUI.h"
+#include "ComboEditContainerElementUI.h"
+#include "ControlFactory.h"
+#include "DeviceKeyButtonUI.h"
+#include "HandImgButtonUI.h"
+#include "HandImgSelectButtonUI.h"
+#include "RedioMacroButtonUI.h"
+#include "SelectPanelUI.h"
+#include "WndUI.h"
+
+// Binds Control::kRegisteredName to a function that creates a new Control. The
+// layout builder that asks for it gives the control its parent.
+template <typename Control> void RegisterControlClass(CControlFactory& factory) {
+    factory.RegisterControl(QString::fromLatin1(Control::kRegisteredName),
+                            []() -> QWidget* { return new Control; });
+}

@@ -1,0 +1,336 @@
+// The controls on real widgets in a window, driven by mouse and key events, with
+// the notifications that reach the window's Notify.
+#include "ControlsWindow.h"
+#include "CustomControls.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace {
+
+class ControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        UseControlsSkin();
+        CControlFactory& factory = CControlFactory::Instance();
+        factory.Clear();
+        RegisterControlClass<CCircleProgressUI>(factory);
+        RegisterControlClass<CChartViewUI>(factory);
+        RegisterControlClass<CWndUI>(factory);
+        RegisterControlClass<CSelectPanelUI>(factory);
+        RegisterControlClass<CDeviceKeyButtonUI>(factory);
+        RegisterControlClass<CCloudShareListItemUI>(factory);
+        RegisterControlClass<CComboEditContainerElementUI>(factory);
+        RegisterControlClass<CHandImgButtonUI>(factory);
+        RegisterControlClass<CHandImgSelectButtonUI>(factory);
+        RegisterControlClass<CRedioMacroButtonUI>(factory);
+        RegisterControlClass<CAudioRecordUI>(factory);
+        ASSERT_TRUE(window.Create(nullptr, "controls", 0, 0, 640, 520));
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QTest::qWait(20); // the queued "windowinit"
+        window.events.clear();
+    }
+
+    template <typename T> T* Control(const QString& name) {
+        T* control = window.PaintManager().FindControlAs<T>(name);
+        EXPECT_NE(control, nullptr) << qPrintable(name);
+        return control;
+    }
+
+    std::set<QString> SelectedKeys() {
+        std::set<QString> selected;
+        for (const char* name : {"key_0", "key_1", "key_2"}) {
+            if (Control<CDeviceKeyButtonUI>(name)->IsSelected()) {
+                selected.insert(name);
+            }
+        }
+        return selected;
+    }
+
+    ControlsWindow window;
+};
+
+TEST_F(ControlsTest, DraggingSelectsTheKeysTheBandTouchesAndClearsTheOthers) {
+    // Keys (panel coordinates): key_0 covers 50..89 x 50..89, key_1 150..189 x
+    // 50..89, key_2 50..89 x 120..159.
+    struct Case {
+        QPoint from, to;
+        std::set<QString> selected;
+    };
+    const Case cases[] = {
+        {{5, 5}, {50, 50}, {"key_0"}},                       // one shared corner unit
+        {{5, 5}, {49, 49}, {}},                              // one unit short
+        {{295, 195}, {89, 89}, {"key_0", "key_1", "key_2"}}, // dragged up and left
+        {{100, 5}, {149, 195}, {}},                          // between the keys
+        {{100, 60}, {150, 70}, {"key_1"}},                   // touches key_1's left edge
+    };
+    auto* panel = Control<CSelectPanelUI>("key_panel");
+    Control<CDeviceKeyButtonUI>("key_2")->SetSelected(true); // an earlier selection
+    for (const Case& c : cases) {
+        window.events.clear();
+        QTest::mousePress(panel, Qt::LeftButton, {}, c.from);
+        SendMouseMove(panel, (c.from + c.to) / 2, Qt::LeftButton);
+        SendMouseMove(panel, c.to, Qt::LeftButton);
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, c.to);
+        EXPECT_EQ(SelectedKeys(), c.selected) << c.to.x() << "," << c.to.y();
+        EXPECT_EQ(window.TypesFrom("key_panel"), QStringList{"click_select_end"});
+        EXPECT_FALSE(panel->IsArmed());
+    }
+}
+
+TEST_F(ControlsTest, MouseUpWithoutDragOnlyDisarmsThePanel) {
+    auto* panel = Control<CSelectPanelUI>("key_panel");
+    Control<CDeviceKeyButtonUI>("key_1")->SetSelected(true);
+    QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(60, 60) - QPoint(20, 20));
+    EXPECT_TRUE(panel->IsArmed());
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(40, 40));
+    EXPECT_FALSE(panel->IsArmed());
+    EXPECT_FALSE(panel->IsDragging());
+    EXPECT_EQ(SelectedKeys(), std::set<QString>{"key_1"});
+    EXPECT_TRUE(window.TypesFrom("key_panel").isEmpty());
+
+    // A move without the button held after that does not start a drag either.
+    SendMouseMove(panel, QPoint(200, 150), Qt::NoButton);
+    EXPECT_FALSE(panel->IsDragging());
+}
+
+TEST_F(ControlsTest, KeyButtonRaisesDoubleClickOnceAndOnlyWhileEnabled) {
+    auto* key = Control<CDeviceKeyButtonUI>("key_0");
+    QTest::mouseDClick(key, Qt::LeftButton);
+    EXPECT_EQ(window.TypesFrom("key_0").count("dbclick"), 1);
+
+    window.events.clear();
+    key->setEnabled(false);
+    QTest::mouseDClick(key, Qt::LeftButton);
+    EXPECT_TRUE(window.TypesFrom("key_0").isEmpty());
+}
+
+TEST_F(ControlsTest, KeyButtonShowsItsLedAsTheDeviceWritesIt) {
+    auto* key = Control<CDeviceKeyButtonUI>("key_0");
+    EXPECT_EQ(key->ShownLedColor().alpha(), 0); // dark until the device lights it
+    // The colour word as the devices build it: red | blue << 8 | green << 16.
+    key->setProperty("ledColor", 0x3020FFu);
+    key->setProperty("ledBrightness", 128);
+    key->setProperty("ledLit", true);
+    EXPECT_EQ(key->ShownLedColor(), QColor(128, 24, 16));
+    EXPECT_TRUE(key->IsLightOverlayShown());
+    EXPECT_FALSE(key->IsKeySetMarkerShown());
+    key->ShowKeySetMarker(true);
+    key->SetSelected(true);
+    EXPECT_FALSE(key->grab().isNull()); // paints with the overlay, marker and selection
+}
+
+TEST_F(ControlsTest, HandButtonDeleteZoneRaisesHandDeleteInsteadOfClick) {
+    auto* button = Control<CHandImgButtonUI>("hand_btn"); // 120 x 100
+    struct Case {
+        int dpi;
+        bool deleteEnabled;
+        QPoint point;
+        QString event;
+    };
+    const Case cases[] = {
+        {96, true, {100, 80}, "click_handdelete"}, // inside 90..109 x 71..90
+        {96, true, {90, 71}, "click_handdelete"},  // its top-left unit
+        {96, true, {89, 80}, "click"},             // one unit left of it
+        {96, true, {20, 20}, "click"},
+        {96, false, {100, 80}, "click"},           // zone off: an ordinary click
+        {144, true, {76, 58}, "click_handdelete"}, // 75..104 x 57..86 at 150 %
+        {144, true, {107, 88}, "click"},           // inside the unscaled zone only
+    };
+    for (const Case& c : cases) {
+        window.events.clear();
+        window.PaintManager().SetDPI(c.dpi);
+        button->SetDeleteEnabled(c.deleteEnabled);
+        QTest::mouseClick(button, Qt::LeftButton, {}, c.point);
+        EXPECT_EQ(window.TypesFrom("hand_btn"), QStringList{c.event})
+            << c.dpi << " " << c.point.x() << "," << c.point.y();
+        EXPECT_FALSE(button->isDown());
+    }
+}
+
+TEST_F(ControlsTest, HandButtonRaisesEnterAndLeaveAndTracksTheZoneWhileHovered) {
+    auto* button = Control<CHandImgButtonUI>("hand_btn");
+    button->SetDeleteEnabled(true);
+    SendEnter(button, QPoint(10, 10));
+    EXPECT_TRUE(button->IsHovered());
+    EXPECT_FALSE(button->IsPointerInDeleteZone());
+    SendMouseMove(button, QPoint(100, 80), Qt::NoButton);
+    EXPECT_TRUE(button->IsPointerInDeleteZone());
+    EXPECT_FALSE(button->grab().isNull()); // the hot delete picture
+    SendLeave(button);
+    EXPECT_FALSE(button->IsHovered());
+    EXPECT_EQ(window.TypesFrom("hand_btn"), (QStringList{"msenter", "msleave"}));
+}
+
+TEST_F(ControlsTest, HandSelectButtonPansItsPictureWhileDragged) {
+    auto* button = Control<CHandImgSelectButtonUI>("hand_select_btn"); // 100 x 60 over 200 x 120
+    EXPECT_EQ(button->ImageSize(), QSize(200, 120));
+    EXPECT_EQ(button->Source(), QRect(0, 0, 100, 60));
+    EXPECT_EQ(button->cursor().shape(), Qt::PointingHandCursor);
+
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(80, 50));
+    SendMouseMove(button, QPoint(50, 40), Qt::LeftButton); // the picture follows left and up
+    EXPECT_EQ(button->Source(), QRect(30, 10, 100, 60));
+    EXPECT_EQ(button->GetHandImage(), "file='images/hand.svg' source='30,10,130,70'");
+    SendMouseMove(button, QPoint(-400, -400), Qt::LeftButton);
+    EXPECT_EQ(button->Source(), QRect(100, 60, 100, 60));
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-400, -400));
+
+    SendMouseMove(button, QPoint(90, 50), Qt::NoButton); // hovering pans nothing
+    EXPECT_EQ(button->Source(), QRect(100, 60, 100, 60));
+}
+
+TEST_F(ControlsTest, RecordButtonBlinksOnItsTimerAndGivesBackItsPicture) {
+    auto* button = Control<CRedioMacroButtonUI>("record_btn");
+    button->SetNormalImage("images/hand.svg");
+    ASSERT_TRUE(button->SetRecording(true));
+    EXPECT_TRUE(window.PaintManager().HasTimer(button, CRedioMacroButtonUI::kBlinkTimerId));
+
+    // The 50 ms timer moves the fade; each tick writes the picture with its fade.
+    ASSERT_TRUE(QTest::qWaitFor([button] { return button->Fade() <= 195; }, 2000));
+    const int fade = button->Fade();
+    EXPECT_EQ(button->GetNormalImage(),
+              QStringLiteral("res='images/record.svg' fade='%1'").arg(fade));
+
+    ASSERT_TRUE(button->OnControlTimer(CRedioMacroButtonUI::kBlinkTimerId));
+    EXPECT_EQ(button->Fade(), fade - 20 >= 80 ? fade - 20 : 80);
+    EXPECT_FALSE(button->OnControlTimer(7)); // other timers become "timer" events
+
+    button->SetRecording(false);
+    EXPECT_FALSE(window.PaintManager().HasTimer(button, CRedioMacroButtonUI::kBlinkTimerId));
+    EXPECT_EQ(button->GetNormalImage(), "images/hand.svg");
+    const int stopped = button->Fade();
+    QTest::qWait(120);
+    EXPECT_EQ(button->Fade(), stopped);
+}
+
+TEST_F(ControlsTest, CircleProgressPaintsEveryRangeIncludingAnEmptyOne) {
+    auto* progress = Control<CCircleProgressUI>("circle_progress");
+    EXPECT_DOUBLE_EQ(progress->SweepDegrees(), 144.0); // 40 of 0..100 from the layout
+    progress->setRange(5, 5);
+    EXPECT_DOUBLE_EQ(progress->SweepDegrees(), 0.0);
+    const QImage empty = progress->grab().toImage();
+    ASSERT_FALSE(empty.isNull());
+    // An empty range leaves the ring in the background colour: nothing in the accent.
+    const QColor ring = empty.pixelColor(progress->width() / 2, progress->height() - 5);
+    EXPECT_NE(ring, QColor(0x22, 0xe0, 0xc4));
+
+    progress->setRange(0, 100);
+    progress->setValue(100);
+    const QImage full = progress->grab().toImage();
+    EXPECT_EQ(full.pixelColor(progress->width() / 2, progress->height() - 5),
+              QColor(0x22, 0xe0, 0xc4));
+}
+
+TEST_F(ControlsTest, ComboEditRowBuildsItsPartsAndRaisesRowEvents) {
+    auto* row = Control<CComboEditContainerElementUI>("combo_row");
+    ASSERT_TRUE(row->HasContent());
+    ASSERT_TRUE(row->Text1());
+    ASSERT_TRUE(row->Text2());
+    ASSERT_TRUE(row->DelayEdit());
+    row->Text1().SetText("Key A down");
+    EXPECT_EQ(row->Text1().GetText(), "Key A down");
+
+    QTest::mouseClick(row, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(row->IsSelected());
+    QTest::mouseClick(row, Qt::LeftButton, Qt::ControlModifier, QPoint(5, 5));
+    EXPECT_FALSE(row->IsSelected());
+    EXPECT_EQ(window.TypesFrom("combo_row"), (QStringList{"itemclick", "itemclick"}));
+
+    window.events.clear();
+    auto* edit = row->DelayEdit().as<QLineEdit>();
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(window.TypesFrom("combo_row"), QStringList{"return"});
+
+    window.events.clear();
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5), row->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(row, &menu);
+    EXPECT_TRUE(window.TypesFrom("combo_row").isEmpty()); // context menus are off
+    row->SetContextMenuUsed(true);
+    QApplication::sendEvent(row, &menu);
+    EXPECT_EQ(window.TypesFrom("combo_row"), QStringList{"menu"});
+}
+
+TEST_F(ControlsTest, ComboEditRowsInAListSelectThroughTheList) {
+    auto* list = Control<QListWidget>("macro_action_list");
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    std::vector<CComboEditContainerElementUI*> rows;
+    for (int i = 0; i < 3; ++i) {
+        auto* item = new QListWidgetItem(list);       // owned by the list
+        auto* row = new CComboEditContainerElementUI; // parented by the list below
+        row->setObjectName(QStringLiteral("action_%1").arg(i));
+        item->setSizeHint(QSize(280, 30));
+        list->setItemWidget(item, row);
+        rows.push_back(row);
+    }
+    QTest::mouseClick(rows[1], Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(list->currentRow(), 1);
+    QTest::mouseClick(rows[2], Qt::LeftButton, Qt::ControlModifier, QPoint(5, 5));
+    EXPECT_TRUE(rows[1]->IsSelected());
+    EXPECT_TRUE(rows[2]->IsSelected());
+    EXPECT_FALSE(rows[0]->IsSelected());
+    EXPECT_EQ(window.TypesFrom("action_2"), QStringList{"itemclick"});
+}
+
+TEST_F(ControlsTest, ShareRowActivatesShowsItsMenuAndOutlinesOnHover) {
+    auto* row = Control<CCloudShareListItemUI>("share_row");
+    QTest::mouseDClick(row, Qt::LeftButton, {}, QPoint(5, 5));
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5), row->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(row, &menu);
+    EXPECT_EQ(window.TypesFrom("share_row"), (QStringList{"itemactivate", "menu"}));
+
+    row->Select(false);
+    SendEnter(row, QPoint(5, 5));
+    EXPECT_TRUE(row->ShowsHotBorder());
+    row->setProperty("hotbordercolor", 0xFFFF0000u);
+    const QImage hovered = row->grab().toImage();
+    EXPECT_EQ(hovered.pixelColor(0, 10), QColor(255, 0, 0));
+    row->Select(true);
+    EXPECT_FALSE(row->ShowsHotBorder()); // a selected row keeps its selection look
+    SendLeave(row);
+    EXPECT_FALSE(row->ShowsHotBorder());
+}
+
+TEST_F(ControlsTest, HostedWindowFollowsTheControl) {
+    auto* host = Control<CWndUI>("wnd_host");
+    QWidget* root = window.PaintManager().GetRoot();
+    QWidget hosted(root);
+    host->Attach(&hosted);
+    EXPECT_EQ(hosted.geometry(), QRect(430, 220, 100, 80));
+    EXPECT_TRUE(hosted.isVisible());
+    host->move(440, 230);
+    EXPECT_EQ(hosted.geometry(), QRect(440, 230, 100, 80));
+    host->hide();
+    EXPECT_FALSE(hosted.isVisible());
+    host->show();
+    EXPECT_TRUE(hosted.isVisible());
+    host->Attach(nullptr);
+}
+
+TEST_F(ControlsTest, WaveformAndChartPaintTheirData) {
+    auto* wave = Control<CAudioRecordUI>("wave"); // 200 x 50: 100 bars
+    std::vector<int> levels(500, 8192);
+    wave->SetSamples(levels);
+    const QImage picture = wave->grab().toImage();
+    EXPECT_EQ(picture.pixelColor(0, 0), QColor(0x22, 0xe0, 0xc4)); // a full bar
+    EXPECT_NE(picture.pixelColor(1, 0), QColor(0x22, 0xe0, 0xc4)); // the gap
+
+    auto* chart = Control<CChartViewUI>("chart");
+    EXPECT_EQ(chart->GetViewKind(), CChartViewUI::View::Histogram);
+    chart->Add("alpha", 3);
+    chart->Add("<b>beta</b>", 6);
+    EXPECT_FALSE(chart->grab().isNull());
+    chart->SetView("pie");
+    chart->SetShowHtml(true);
+    EXPECT_FALSE(chart->grab().isNull());
+    chart->SetView("donut"); // unknown: keeps the pie
+    EXPECT_EQ(chart->GetView(), "pie");
+}
+
+} // namespace
