@@ -3,6 +3,7 @@
 #include "AppDBusService.h"
 #include "AppMessages.h"
 #include "ControlFactory.h"
+#include "CustomControls.h"
 #include "MainWnd.h"
 #include "PrivateFont.h"
 #include "ShutdownSignals.h"
@@ -28,7 +29,20 @@ void RegisterCustomControls() {
     // Control classes register here, in the order the layouts expect them, as
     // their subsystems are built. A class not registered yet leaves its place in a
     // layout empty.
-    [[maybe_unused]] CControlFactory& factory = CControlFactory::Instance();
+    CControlFactory& factory = CControlFactory::Instance();
+    RegisterControlClass<CCircleProgressUI>(factory);
+    RegisterControlClass<CChartViewUI>(factory);
+    RegisterControlClass<CWndUI>(factory);
+    RegisterControlClass<CSelectPanelUI>(factory);
+    RegisterControlClass<CDeviceKeyButtonUI>(factory);
+    RegisterControlClass<CCloudShareListItemUI>(factory);
+    // The update list row and the device list's entry and power panel come here.
+    RegisterControlClass<CComboEditContainerElementUI>(factory);
+    RegisterControlClass<CHandImgButtonUI>(factory);
+    RegisterControlClass<CHandImgSelectButtonUI>(factory);
+    RegisterControlClass<CRedioMacroButtonUI>(factory);
+    RegisterControlClass<CAudioRecordUI>(factory);
+    // The feature panels and device classes follow.
 }
 
 void ScheduleScreenshot(CMainWnd& window, const QString& file) {
