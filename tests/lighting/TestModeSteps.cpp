@@ -174,6 +174,19 @@ TEST(ModeSteps, FlashBasicColorsStepThroughTheFour) {
     EXPECT_EQ(engine->GetLedColor(0), (LedColor{255, 0, 0, 195}));
 }
 
+// Taking the settings of mode 24 clears the per-key phases and colour indexes that the
+// twinkle left, so the sweep starts at the wheel's first colour.
+TEST(ModeSteps, SweepSettingsClearThePerKeyPhases) {
+    auto engine = MakeEngine(Settings(22, true, 1, 4));
+    ASSERT_NE(engine->State().phase[34], 0);
+    ASSERT_NE(engine->State().colorIndexes[117], 0);
+    engine->ApplyLightSettings(Settings(24, true, 1, 4), {}, {}, {});
+    const auto state = engine->State();
+    EXPECT_EQ(state.phase, decltype(state.phase){});
+    EXPECT_EQ(state.colorIndexes, decltype(state.colorIndexes){});
+    EXPECT_EQ(state.step, 0);
+}
+
 struct IntervalCase {
     int lightingMode;
     int speed;

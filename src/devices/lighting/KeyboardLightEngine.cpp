@@ -48,6 +48,9 @@ void KeyboardLightEngine::ApplyLightSettings(const LightSettings& settings,
     }
     overlays_.SetList(overlays);
     if (settings_.mode == mode::kSweep) {
+        // The sweep starts from clean per-key phases; its colour index is the one it
+        // moves, so that starts at the wheel's first colour too.
+        phase_.fill(0);
         colorIndexes_.fill(0);
     }
     step_ = 0;
