@@ -93,7 +93,7 @@ std::optional<SimFault> CSimDevice::TakeFault(SimLink link, std::uint8_t command
     return std::nullopt;
 }
 
-std::uint8_t CSimDevice::Execute(const std::uint8_t* request, std::uint8_t* reply) {
+std::uint8_t CSimDevice::Execute(SimLink link, const std::uint8_t* request, std::uint8_t* reply) {
     const std::uint8_t command = request[3];
     const std::size_t length = request[4];
     const std::size_t offset = static_cast<std::size_t>(request[5] | (request[6] << 8));
@@ -130,6 +130,10 @@ std::uint8_t CSimDevice::Execute(const std::uint8_t* request, std::uint8_t* repl
             ++m_liveFrames;
     } else {
         std::memcpy(reply + CommandPacket::kDataOffset, memory.data() + offset, length);
+        if (access->region == SimRegion::Status && offset <= kStatusLinkByte &&
+            kStatusLinkByte < offset + length)
+            reply[CommandPacket::kDataOffset + kStatusLinkByte - offset] =
+                link == SimLink::Receiver ? 1 : 0;
     }
     return 0;
 }
@@ -163,8 +167,9 @@ SimOutcome CSimDevice::HandleOutputReport(SimLink link, std::span<const std::uin
             reply.UpdateChecksum();
             Log(link, SimDirection::HostToDevice, report, "");
             Log(link, SimDirection::DeviceToHost, reply.bytes, "");
-            out.reports.push_back({std::vector<std::uint8_t>(reply.bytes.begin(), reply.bytes.end()),
-                                   std::chrono::milliseconds(0)});
+            out.reports.push_back(
+                {std::vector<std::uint8_t>(reply.bytes.begin(), reply.bytes.end()),
+                 std::chrono::milliseconds(0)});
             return out;
         }
         if (link == SimLink::Receiver && !m_wirelessLinked) {
@@ -172,8 +177,9 @@ SimOutcome CSimDevice::HandleOutputReport(SimLink link, std::span<const std::uin
             reply.UpdateChecksum();
             Log(link, SimDirection::HostToDevice, report, "receiver: wireless device absent");
             Log(link, SimDirection::DeviceToHost, reply.bytes, "");
-            out.reports.push_back({std::vector<std::uint8_t>(reply.bytes.begin(), reply.bytes.end()),
-                                   std::chrono::milliseconds(0)});
+            out.reports.push_back(
+                {std::vector<std::uint8_t>(reply.bytes.begin(), reply.bytes.end()),
+                 std::chrono::milliseconds(0)});
             return out;
         }
 
@@ -218,7 +224,7 @@ SimOutcome CSimDevice::HandleOutputReport(SimLink link, std::span<const std::uin
         }
         if (!unplug) {
             if (note.empty()) {
-                reply.SetStatus(Execute(report.data(), reply.bytes.data()));
+                reply.SetStatus(Execute(link, report.data(), reply.bytes.data()));
                 if (fault && fault->kind == SimFaultKind::LateReply)
                     note = "fault: late reply";
                 else if (unrelated > 0)
@@ -409,7 +415,8 @@ std::vector<SimPacketRecord> CSimDevice::PacketLog() const {
     return {m_log.begin(), m_log.end()};
 }
 
-std::vector<SimPacketRecord> CSimDevice::AcceptedPackets(std::optional<std::uint8_t> command) const {
+std::vector<SimPacketRecord>
+CSimDevice::AcceptedPackets(std::optional<std::uint8_t> command) const {
     std::lock_guard lock(m_mutex);
     std::vector<SimPacketRecord> out;
     for (const SimPacketRecord& r : m_log)

@@ -73,7 +73,9 @@ public:
     // Writes bytes at offset (growing nothing: bytes past the region's end are dropped).
     void PokeRegion(SimRegion region, std::size_t offset, std::span<const std::uint8_t> bytes);
     void PokeByte(SimRegion region, std::size_t offset, std::uint8_t value);
-    // Status block: battery percent, charge state (0, 1, 2) and the byte the host reports on.
+    // Status block: battery percent (byte 0) and charge state (byte 1: 0, 1, 2). Byte 3 says
+    // which link the block was read through (1 = receiver, 0 = cable).
+    static constexpr std::size_t kStatusLinkByte = 3;
     void SetBattery(std::uint8_t percent, std::uint8_t chargeState);
     int LiveFramesReceived() const;
     int LightControlNotices() const;
@@ -114,7 +116,7 @@ private:
 
     // Both under m_mutex.
     std::optional<SimFault> TakeFault(SimLink link, std::uint8_t command);
-    std::uint8_t Execute(const std::uint8_t* request, std::uint8_t* reply);
+    std::uint8_t Execute(SimLink link, const std::uint8_t* request, std::uint8_t* reply);
     void Log(SimLink link, SimDirection direction, std::span<const std::uint8_t> bytes,
              std::string note);
     std::shared_ptr<ISimHost> Host() const;

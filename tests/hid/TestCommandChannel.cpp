@@ -290,6 +290,27 @@ TEST_F(SimChannelTest, ReadsReturnDeviceMemoryInBothModes) {
     }
 }
 
+TEST_F(SimChannelTest, StatusBlockTellsBatteryChargeAndLink) {
+    struct Case {
+        int mode;
+        std::uint8_t battery, charge, link;
+    };
+    for (const Case c : {Case{1, 57, 1, 0}, Case{2, 12, 0, 1}, Case{1, 100, 2, 0}}) {
+        channel->SetMode(c.mode);
+        keypad->SetBattery(c.battery, c.charge);
+        std::array<std::uint8_t, 6> status{};
+        ASSERT_EQ(channel->ReadStatusBlock(status.data(), status.size(), 0), 1);
+        EXPECT_EQ(status[0], c.battery);
+        EXPECT_EQ(status[1], c.charge);
+        EXPECT_EQ(status[3], c.link) << "mode " << c.mode;
+    }
+    // a read that starts past the link byte is plain memory
+    std::array<std::uint8_t, 2> tail{};
+    channel->SetMode(2);
+    ASSERT_EQ(channel->ReadStatusBlock(tail.data(), tail.size(), 4), 1);
+    EXPECT_EQ(tail, (std::array<std::uint8_t, 2>{0, 0}));
+}
+
 TEST_F(SimChannelTest, ConfigurationExchangeWritesParameterRecord) {
     std::array<std::uint8_t, 64> record{};
     std::iota(record.begin(), record.end(), 100);
