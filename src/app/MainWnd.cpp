@@ -4,8 +4,11 @@
 #include "AppMessages.h"
 
 #include "AboutWnd.h"
+#include "CorvaneUSBDevice.h"
+#include "DeviceList.h"
 #include "DpiChoice.h"
 #include "MenuWnd.h"
+#include "MsgWnd.h"
 #include "SkinFrame.h"
 #include "SkinResources.h"
 #include "SkinSettings.h"
@@ -62,6 +65,7 @@ void CMainWnd::InitWindow() {
     if (!m_tray.Show(icon, QString::fromUtf8(kProductName))) {
         qCInfo(lcApp, "No system tray: the close button minimises the window");
     }
+    StartDevices();
     RefreshNoDeviceHint();
 }
 
@@ -84,6 +88,11 @@ void CMainWnd::Notify(TNotifyUI& msg) {
 }
 
 LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    if (m_deviceList && m_poweredOn &&
+        m_deviceList->HandleDeviceMessage(message, wParam, lParam)) {
+        handled = true;
+        return 0;
+    }
     if (message != 0 && message == AppMessages().instanceActivate) {
         ++m_activations;
         RefreshNoDeviceHint();
@@ -95,6 +104,7 @@ LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
 }
 
 void CMainWnd::OnFinalMessage() {
+    StopWorkers();
     m_tray.Hide();
     QApplication::quit();
 }
@@ -263,4 +273,33 @@ int CMainWnd::VisibleDeviceEntries() const {
 
 void CMainWnd::RefreshNoDeviceHint() {
     PaintManager().FindControl("No_device_Link").SetVisible(VisibleDeviceEntries() == 0);
+}
+
+void CMainWnd::StartDevices() {
+    vpc::devices::DeviceListHooks hooks;
+    hooks.restoreAndRaise = [this] { RestoreAndRaise(); };
+    hooks.closePopupWindows = [this] { ClosePopupWindows(); };
+    // runs on the discovery thread: posting is the only thing it does with the window
+    hooks.firstPassDone = [this] { PostMessage(AppMessages().instanceActivate, 0, 0); };
+    hooks.accessDenied = [this](const QString&) {
+        // shown once, after the current message is handled
+        QTimer::singleShot(0, this, [this] {
+            ShowMessageBox(this, QStringLiteral("device_access_denied_title"),
+                           QStringLiteral("device_access_denied_text"),
+                           PaintManager().GetDPI(), true, 0);
+        });
+    };
+    m_deviceList = std::make_unique<vpc::devices::CDeviceList>(*this, std::move(hooks));
+    m_deviceList->CreateInitialDevices();
+    m_deviceList->StartDiscovery();
+}
+
+void CMainWnd::StopWorkers() {
+    if (m_deviceList) {
+        m_deviceList->StopWorkers();
+    }
+}
+
+vpc::devices::CCorvaneUSBDevice* CMainWnd::GetCurrentDevice() const {
+    return m_deviceList ? m_deviceList->GetCurrentDevice() : nullptr;
 }

@@ -11,6 +11,12 @@
 #include <QPointer>
 #include <QTimer>
 #include <functional>
+#include <memory>
+
+namespace vpc::devices {
+class CCorvaneUSBDevice;
+class CDeviceList;
+} // namespace vpc::devices
 
 class CMainWnd : public WindowImplBase {
     Q_OBJECT
@@ -31,6 +37,12 @@ public:
     int VisibleDeviceEntries() const;
     // How many activations (second starts, first discovery pass) arrived.
     int ActivationCount() const { return m_activations; }
+    // The device list: device objects, their entries and discovery (null before InitWindow).
+    vpc::devices::CDeviceList* DeviceList() const { return m_deviceList.get(); }
+    // The device of the visible, selected device list entry, or null.
+    vpc::devices::CCorvaneUSBDevice* GetCurrentDevice() const;
+    // Stops the discovery thread and every device thread; the window is still usable.
+    void StopWorkers();
     // The "closebtn" reaction: hide to the tray, or minimise when the desktop has no
     // tray, so the window can always be reached again.
     void HideToTray();
@@ -87,6 +99,8 @@ signals:
 
 private:
     void ApplyStoredSkin();
+    // Creates the mouse and keyboard objects and starts discovery.
+    void StartDevices();
 
     void ShowLightControlState();
 
@@ -109,4 +123,5 @@ private:
     QWidget* m_smartEyesButton = nullptr;
     QWidget* m_settingsButton = nullptr;
     int m_activations = 0;
+    std::unique_ptr<vpc::devices::CDeviceList> m_deviceList;
 };

@@ -3,10 +3,10 @@
 #include "AppDBusService.h"
 #include "AppMessages.h"
 #include "ControlFactory.h"
-#include "CustomControls.h"
 #include "MainWnd.h"
 #include "PrivateFont.h"
 #include "ShutdownSignals.h"
+#include "SimulatedDevices.h"
 #include "SingleInstance.h"
 #include "SkinResources.h"
 #include "StartOptions.h"
@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <array>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -29,20 +31,7 @@ void RegisterCustomControls() {
     // Control classes register here, in the order the layouts expect them, as
     // their subsystems are built. A class not registered yet leaves its place in a
     // layout empty.
-    CControlFactory& factory = CControlFactory::Instance();
-    RegisterControlClass<CCircleProgressUI>(factory);
-    RegisterControlClass<CChartViewUI>(factory);
-    RegisterControlClass<CWndUI>(factory);
-    RegisterControlClass<CSelectPanelUI>(factory);
-    RegisterControlClass<CDeviceKeyButtonUI>(factory);
-    RegisterControlClass<CCloudShareListItemUI>(factory);
-    // The update list row and the device list's entry and power panel come here.
-    RegisterControlClass<CComboEditContainerElementUI>(factory);
-    RegisterControlClass<CHandImgButtonUI>(factory);
-    RegisterControlClass<CHandImgSelectButtonUI>(factory);
-    RegisterControlClass<CRedioMacroButtonUI>(factory);
-    RegisterControlClass<CAudioRecordUI>(factory);
-    // The feature panels and device classes follow.
+    [[maybe_unused]] CControlFactory& factory = CControlFactory::Instance();
 }
 
 void ScheduleScreenshot(CMainWnd& window, const QString& file) {
@@ -114,6 +103,19 @@ int RunControlCenter(int argc, char** argv) {
     InitSkinResources();
     RegisterProgramMessages();
 
+    // --simulate: the simulated products join the bus before discovery starts, and leave it
+    // after the window has gone
+    std::unique_ptr<vpc::sim::CSimulatedDevices> simulated;
+    if (!options.simulatedDevices.isEmpty()) {
+        std::vector<std::string> kinds;
+        for (const QString& kind : options.simulatedDevices) {
+            kinds.push_back(kind.toStdString());
+        }
+        simulated = std::make_unique<vpc::sim::CSimulatedDevices>(kinds);
+        for (const std::string& unknown : simulated->UnknownKinds()) {
+            qWarning("Unknown device kind to simulate ignored: %s", unknown.c_str());
+        }
+    }
     auto mainWindow = std::make_unique<CMainWnd>();
     mainWindow->Create(nullptr, kMainWindowTitle, 0, 0, 800, 572);
     mainWindow->CenterWindow();

@@ -1,0 +1,3 @@
+#include "DeviceLog.h"
+
+Q_LOGGING_CATEGORY(lcVpcDevices, "vpc.devices", QtWarningMsg)

@@ -1,0 +1,359 @@
+#include "CorvaneUSBDevice.h"
+
+#include "ControlClass.h"
+#include "DeviceLog.h"
+#include "DeviceOptionUI.h"
+#include "MpDevicePowerUI.h"
+
+#include "DataFolders.h"
+#include "PaintManagerUI.h"
+#include "TextUtil.h"
+#include "WindowImplBase.h"
+#include "lighting/LightTables.h"
+#include "lighting/LiveFrameSender.h"
+
+#include <QDir>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <algorithm>
+
+namespace vpc::devices {
+
+namespace {
+
+// Selects a page of a tab layout (a stacked widget or a tab widget).
+void SelectPage(QWidget* layout, int page) {
+    if (auto* stack = qobject_cast<QStackedWidget*>(layout)) {
+        if (page >= 0 && page < stack->count())
+            stack->setCurrentIndex(page);
+    } else if (auto* tabs = qobject_cast<QTabWidget*>(layout)) {
+        if (page >= 0 && page < tabs->count())
+            tabs->setCurrentIndex(page);
+    }
+}
+
+QWidget* FindBelow(QWidget* root, const QString& name) {
+    if (!root)
+        return nullptr;
+    for (QWidget* child : root->findChildren<QWidget*>())
+        if (ControlName(child).compare(name, Qt::CaseInsensitive) == 0)
+            return child;
+    return nullptr;
+}
+
+} // namespace
+
+CCorvaneUSBDevice::CCorvaneUSBDevice(QWidget* parent)
+    : QWidget(parent), m_connection(DeviceKind::None) {
+    setProperty("controlClass", QString::fromLatin1(kClassName));
+    for (KeyMap& map : m_keyMaps)
+        map.assign(lighting::kLightCount, lighting::kNoneByte);
+    // reports of the sync threads come to the UI thread by queued calls
+    connect(
+        this, &CCorvaneUSBDevice::notificationArrived, this,
+        [this](int link, int usage) {
+            OnNotificationUsage(static_cast<ConnectionLink>(link),
+                                static_cast<std::uint16_t>(usage));
+        },
+        Qt::QueuedConnection);
+    m_connection.SetNotificationHandler([this](ConnectionLink link, std::uint16_t usage) {
+        emit notificationArrived(static_cast<int>(link), usage);
+    });
+}
+
+CCorvaneUSBDevice::~CCorvaneUSBDevice() {
+    StopWorkers();
+    if (m_manager)
+        m_manager->RemoveNotifier(this);
+}
+
+void CCorvaneUSBDevice::StopWorkers() {
+    // interfaces first: that cancels every transfer in flight, so the joins below are prompt
+    m_connection.Shutdown();
+    m_liveSender.reset();
+}
+
+void CCorvaneUSBDevice::Init() {
+    m_connection.SetSyncExitLine(SyncThreadExitLine());
+    m_keyButtons.assign(static_cast<std::size_t>(m_keyCapacity), nullptr);
+    m_ledButtons.assign(static_cast<std::size_t>(m_ledCapacity), nullptr);
+    if (m_pageLayout.isEmpty()) {
+        m_keyCapacity = 0;
+        m_ledCapacity = 0;
+        m_light.SetLedCapacity(0);
+        m_keyButtons.clear();
+        m_ledButtons.clear();
+        return;
+    }
+    m_keyLightArea = nullptr;
+    for (QObject* child : children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget && ControlClassIs(widget, "SelectPanel")) {
+            m_keyLightArea = widget;
+            break;
+        }
+    }
+    if (!m_keyLightArea)
+        return;
+    for (QObject* child : m_keyLightArea->children()) {
+        auto* button = qobject_cast<QWidget*>(child);
+        if (!button || !ControlClassIs(button, "DeviceKeyButton"))
+            continue;
+        const data::NameNumber key = data::SplitNameNumber(ControlName(button).toStdString());
+        if (key.ok &&
+            QString::fromStdString(key.prefix).compare("key_", Qt::CaseInsensitive) == 0 &&
+            key.number >= 0 && key.number < m_keyCapacity)
+            m_keyButtons[static_cast<std::size_t>(key.number)] = button;
+        const data::NameNumber led =
+            data::SplitNameNumber(CControlUI(button).GetUserData().toStdString());
+        if (led.ok && led.prefix == "light_" && led.number >= 0 && led.number < m_ledCapacity) {
+            m_ledButtons[static_cast<std::size_t>(led.number)] = button;
+            button->setProperty("ledColor", 0xFFFFFFu);
+            button->setProperty("ledBrightness", 255);
+            button->setProperty("ledLit", true);
+        }
+    }
+}
+
+void CCorvaneUSBDevice::OnDeviceArrived() {
+    std::uint8_t info[kInfoBlockSize] = {};
+    if (Channel().ReadInfoBlock(info) == hid::CCommandChannel::kOk)
+        SetInfoBlock(info, sizeof info);
+}
+
+void CCorvaneUSBDevice::ReadDeviceStatus() {
+    if (!m_hasPowerPanel)
+        return;
+    std::uint8_t status[6] = {};
+    if (Channel().ReadStatusBlock(status, sizeof status, 0) != hid::CCommandChannel::kOk)
+        return;
+    status[3] = m_connection.IsOnReceiver() ? 1 : 0;
+    if (CMpDevicePowerUI* panel = PowerPanel())
+        panel->UpdateStatus(status, sizeof status);
+}
+
+void CCorvaneUSBDevice::SetKeyCapacity(int capacity) {
+    m_keyCapacity = std::max(capacity, 0);
+    m_keyButtons.resize(static_cast<std::size_t>(m_keyCapacity));
+}
+
+void CCorvaneUSBDevice::SetLedCapacity(int capacity) {
+    m_ledCapacity = std::max(capacity, 0);
+    m_ledButtons.resize(static_cast<std::size_t>(m_ledCapacity));
+    m_light.SetLedCapacity(m_ledCapacity);
+    std::lock_guard lock(m_lightLock);
+    m_overlays.assign(static_cast<std::size_t>(m_ledCapacity), OverlayEntry{});
+}
+
+QWidget* CCorvaneUSBDevice::KeyButton(int index) const {
+    return index >= 0 && index < static_cast<int>(m_keyButtons.size())
+               ? m_keyButtons[static_cast<std::size_t>(index)].data()
+               : nullptr;
+}
+
+QWidget* CCorvaneUSBDevice::LedButton(int index) const {
+    return index >= 0 && index < static_cast<int>(m_ledButtons.size())
+               ? m_ledButtons[static_cast<std::size_t>(index)].data()
+               : nullptr;
+}
+
+void CCorvaneUSBDevice::SetIdentity(const DeviceIdentity& identity) {
+    m_connection.SetIdentity(identity);
+    m_deviceType = static_cast<int>(KindOfModel(identity.modelCode));
+    m_role = identity.role;
+    m_connection.SetKind(KindOfModel(identity.modelCode));
+}
+
+WindowImplBase* CCorvaneUSBDevice::OwnerWindow() const {
+    return m_owner.data();
+}
+
+void CCorvaneUSBDevice::SetPowerPanel(CMpDevicePowerUI* panel) {
+    m_powerPanel = panel;
+    if (panel)
+        panel->ShowPowerLayout(m_hasPowerPanel);
+}
+
+CMpDevicePowerUI* CCorvaneUSBDevice::PowerPanel() const {
+    return m_powerPanel.data();
+}
+
+void CCorvaneUSBDevice::SetDeviceEntry(CDeviceOptionUI* entry) {
+    m_entry = entry;
+}
+
+CDeviceOptionUI* CCorvaneUSBDevice::DeviceEntry() const {
+    return m_entry.data();
+}
+
+void CCorvaneUSBDevice::NotifyLightControl(bool control) {
+    m_lightControl.store(control);
+    if (control && m_deviceType == static_cast<int>(DeviceKind::Keyboard))
+        Channel().NotifyLightControl();
+}
+
+void CCorvaneUSBDevice::PauseStatusPolling(bool pause) {
+    if (m_hasPowerPanel)
+        m_statusPollingPaused = pause;
+}
+
+void CCorvaneUSBDevice::SetInfoBlock(const std::uint8_t* bytes, std::size_t length) {
+    m_info.fill(0);
+    if (bytes)
+        std::copy_n(bytes, std::min<std::size_t>(length, m_info.size()), m_info.begin());
+}
+
+void CCorvaneUSBDevice::SetLightInfo(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2,
+                                     std::uint32_t w3) {
+    m_light.SetRecord(DeviceLightRecord::FromWords(w0, w1, w2, w3));
+}
+
+void CCorvaneUSBDevice::SetAudioLightInfo(int mode, int foreground, int background) {
+    m_audioLight = {mode, foreground, background};
+    if (m_lightPanel) {
+        m_lightPanel->setProperty("audioMode", mode);
+        m_lightPanel->setProperty("audioForeground", foreground);
+        m_lightPanel->setProperty("audioBackground", background);
+    }
+}
+
+std::array<int, 3> CCorvaneUSBDevice::GetAudioLightInfo() {
+    if (m_lightPanel && m_lightPanel->property("audioMode").isValid()) {
+        m_audioLight = {m_lightPanel->property("audioMode").toInt(),
+                        m_lightPanel->property("audioForeground").toInt(),
+                        m_lightPanel->property("audioBackground").toInt()};
+    }
+    return m_audioLight;
+}
+
+void CCorvaneUSBDevice::SetFunctionPage(int type) {
+    m_functionPage = type;
+    if (!m_functionSwitch)
+        m_functionSwitch = FindBelow(this, "device_function_switch");
+    if (!m_keyFunctionSwitch)
+        m_keyFunctionSwitch = FindBelow(this, "device_key_function_switch");
+    if (!m_functionSwitch || !m_keyFunctionSwitch)
+        return;
+    const bool pointerDevice = m_deviceType == 1 || m_deviceType == 2;
+    if (type == 4 && !pointerDevice)
+        type = 7;
+    switch (type) {
+    case 2:
+    case 6:
+        SelectPage(m_functionSwitch, 0);
+        SelectPage(m_keyFunctionSwitch, 1);
+        break;
+    case 3:
+    case 8:
+        SelectPage(m_functionSwitch, 1);
+        break;
+    case 4:
+        SelectPage(m_functionSwitch, 3);
+        break;
+    case 7:
+        SelectPage(m_functionSwitch, 0);
+        SelectPage(m_keyFunctionSwitch, 2);
+        break;
+    case 5:
+        SelectPage(m_functionSwitch, 2);
+        break;
+    default:
+        SelectPage(m_functionSwitch, 0);
+        SelectPage(m_keyFunctionSwitch, 0);
+        break;
+    }
+}
+
+void CCorvaneUSBDevice::SendLightFrame() {
+    if (!m_lightControl.load())
+        return;
+    const std::vector<lighting::LedColor> leds = m_light.Snapshot();
+    std::vector<std::uint8_t> frame(lighting::kFrameBytes, 0);
+    for (std::size_t i = 0; i < leds.size(); ++i) {
+        const lighting::LedColor& c = leds[i];
+        if (QWidget* button = LedButton(static_cast<int>(i)); button && button->isVisible()) {
+            const std::uint32_t word =
+                c.red | (std::uint32_t{c.blue} << 8) | (std::uint32_t{c.green} << 16);
+            button->setProperty("ledColor", word);
+            button->setProperty("ledBrightness", c.brightness);
+            button->setProperty("ledLit", true);
+            button->update();
+        }
+        if (i >= static_cast<std::size_t>(kMaxLiveLeds))
+            continue; // the frame holds 170 LEDs
+        frame[3 * i] = lighting::Scale(c.red, c.brightness);
+        frame[3 * i + 1] = lighting::Scale(c.green, c.brightness);
+        frame[3 * i + 2] = lighting::Scale(c.blue, c.brightness);
+    }
+    if (m_light.Record().mode != kLiveFrameMode || !Channel().IsEnabled())
+        return;
+    // the device's own LED count, held to the frame's capacity
+    const int ledCount = std::min<int>(m_info[5], kMaxLiveLeds);
+    frame.resize(static_cast<std::size_t>(ledCount) * 3);
+    if (frame.empty())
+        return;
+    if (!m_liveSender) {
+        // frames go out on a thread of their own: a slow or failed write never holds up the UI
+        m_liveSender = std::make_unique<lighting::LiveFrameSender>(
+            [this](std::span<const std::uint8_t> bytes) {
+                return Channel().WriteLightFrame(bytes.data(), bytes.size());
+            });
+    }
+    m_liveSender->SetLink(m_connection.IsOnReceiver() ? lighting::LinkKind::Receiver
+                                                      : lighting::LinkKind::Cable);
+    m_liveSender->Submit(frame);
+}
+
+bool CCorvaneUSBDevice::IsLiveStreamingOff(ConnectionLink link) const {
+    return m_liveSender && m_liveSender->IsStreamingOff(link == ConnectionLink::Receiver
+                                                            ? lighting::LinkKind::Receiver
+                                                            : lighting::LinkKind::Cable);
+}
+
+bool CCorvaneUSBDevice::WaitLiveFramesIdle(int timeoutMs) const {
+    return !m_liveSender || m_liveSender->WaitIdle(std::chrono::milliseconds(timeoutMs));
+}
+
+QString CCorvaneUSBDevice::DefaultDataFolder() const {
+    return QString::fromStdString(data::GetDefaultDataFolder().string()) + '/';
+}
+
+QString CCorvaneUSBDevice::DefaultProfilePath() const {
+    return DefaultDataFolder() + m_deviceName + ".Json";
+}
+
+QString CCorvaneUSBDevice::UserDataFolder() const {
+    const std::filesystem::path folder = data::GetDeviceFolder(m_deviceName.toStdString());
+    return folder.empty() ? QString() : QString::fromStdString(folder.string()) + '/';
+}
+
+void CCorvaneUSBDevice::AttachToPaintManager(CPaintManagerUI* manager) {
+    if (m_manager == manager)
+        return;
+    if (m_manager)
+        m_manager->RemoveNotifier(this);
+    m_manager = manager;
+    if (m_manager)
+        m_manager->AddNotifier(this);
+}
+
+bool CCorvaneUSBDevice::IsOwnControl(const QWidget* sender) const {
+    if (!sender || sender == this)
+        return false;
+    const QString name = ControlName(sender);
+    if (name.isEmpty())
+        return false;
+    return FindBelow(const_cast<CCorvaneUSBDevice*>(this), name) == sender;
+}
+
+void CCorvaneUSBDevice::Notify(TNotifyUI& msg) {
+    if (IsOwnControl(msg.pSender))
+        OnPageNotify(msg);
+}
+
+void CCorvaneUSBDevice::OnNotificationUsage(ConnectionLink, std::uint16_t) {
+    if (CDeviceOptionUI* entry = DeviceEntry())
+        entry->StartDeviceTimer(CDeviceOptionUI::kTimerDeviceSync, 50);
+}
+
+} // namespace vpc::devices

@@ -1,0 +1,138 @@
+#include "DiscoveryThread.h"
+
+#include "CHidDevice.h"
+#include "DeviceLog.h"
+
+#include <cerrno>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vpc::devices {
+
+bool HidrawAccessDenied(const std::string& path) {
+    const std::size_t hash = path.find('#');
+    if (hash == std::string::npos || path.empty() || path[0] != '/')
+        return false;
+    const std::string node = path.substr(0, hash);
+    struct stat info {};
+    if (::stat(node.c_str(), &info) != 0)
+        return false;
+    return ::access(node.c_str(), R_OK | W_OK) != 0 && errno == EACCES;
+}
+
+CDiscoveryThread::CDiscoveryThread(CSlotList& slotList, IDiscoverySink& sink,
+                                   std::shared_ptr<hid::IHidBackend> backend)
+    : m_slots(slotList), m_sink(sink), m_backend(std::move(backend)),
+      m_accessProbe(HidrawAccessDenied) {}
+
+CDiscoveryThread::~CDiscoveryThread() {
+    Stop();
+}
+
+bool CDiscoveryThread::Start() {
+    if (m_thread.joinable())
+        return false;
+    m_exit.Reset();
+    m_thread = std::thread([this] { Run(); });
+    return true;
+}
+
+void CDiscoveryThread::Stop() {
+    m_exit.Signal();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void CDiscoveryThread::Run() {
+    auto due = lighting::StopSignal::Clock::now();
+    for (;;) {
+        if (m_exit.IsSignalled())
+            break;
+        if (!RunCycle())
+            break;
+        // sleep until the next pass is due; the exit event ends the wait at once
+        due += kPassInterval;
+        const auto now = lighting::StopSignal::Clock::now();
+        if (due < now)
+            due = now; // a slow pass (a hand-off that waited) does not cause a burst
+        if (!m_exit.WaitUntil(due))
+            break;
+    }
+    qCDebug(lcVpcDevices, "抓取设备线程设定退出");
+}
+
+bool CDiscoveryThread::RunCycle() {
+    if (m_slots.AnyFree()) {
+        if (!ScanPass())
+            return false;
+    }
+    return CheckPresence();
+}
+
+bool CDiscoveryThread::ScanPass() {
+    hid::CHidDevice lister(m_backend);
+    const bool listed = lister.EnumerateInterfaces();
+    m_passes.fetch_add(1);
+    if (!listed) {
+        // a failed listing is tried again next pass; the thread goes on
+        m_failedListings.fetch_add(1);
+        qCWarning(lcVpcDevices, "Listing the HID interfaces failed; trying again in the next pass");
+    }
+    bool keepGoing = true;
+    while (listed && keepGoing) {
+        auto path = lister.NextInterfacePath();
+        if (!path)
+            break;
+        const std::uint16_t vendor = PathVendorId(*path);
+        const std::uint16_t product = PathProductId(*path);
+        const std::uint16_t interfaceNumber = PathInterfaceNumber(*path);
+        const std::uint16_t collection = PathCollectionNumber(*path);
+        if (!m_slots.HasFreeSlotFor(vendor, product, interfaceNumber, collection))
+            continue;
+        hid::CHidDevice probe(m_backend);
+        if (!probe.Open(*path, true, false, true, false)) {
+            if (!m_accessDeniedReported && m_accessProbe && m_accessProbe(*path)) {
+                m_accessDeniedReported = true;
+                m_sink.OnAccessDenied(*path);
+            }
+            continue;
+        }
+        DeviceIdentity candidate;
+        candidate.vendorId = probe.Attributes().vendorId;
+        candidate.productId = probe.Attributes().productId;
+        candidate.interfaceNumber = interfaceNumber;
+        candidate.collectionNumber = collection;
+        candidate.usagePage = probe.Capabilities().usagePage;
+        candidate.usage = probe.Capabilities().usage;
+        probe.Close();
+        if (auto slot = m_slots.BindFirstFree(candidate, *path)) {
+            if (!m_sink.OnSlotArrived(*slot))
+                keepGoing = false;
+        }
+    }
+    lister.FreeInterfacePaths();
+    if (!m_firstPassDone) {
+        m_firstPassDone = true;
+        m_sink.OnFirstPassDone();
+    }
+    return keepGoing && !m_exit.IsSignalled();
+}
+
+bool CDiscoveryThread::CheckPresence() {
+    if (!m_backend)
+        return true;
+    for (const auto& [slot, path] : m_slots.PresentSlots()) {
+        hid::HidOpenFlags presenceOnly;
+        presenceOnly.read = false;
+        presenceOnly.write = false;
+        if (m_backend->Open(path, presenceOnly))
+            continue;
+        m_slots.Release(slot);
+        if (!m_sink.OnSlotRemoved(slot))
+            return false;
+    }
+    return !m_exit.IsSignalled();
+}
+
+} // namespace vpc::devices
