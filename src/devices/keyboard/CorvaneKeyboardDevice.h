@@ -1,0 +1,173 @@
+// The device object of keyboards and keypads: reads the keyboard's memories when it connects
+// or reports a change, writes the profile's key assignments, onboard settings and custom
+// colours back, runs its lighting engine and keeps the keyboard's page in step.
+#pragma once
+
+#include "CorvaneUSBDevice.h"
+
+#include "KeyboardDefaultData.h"
+#include "KeyboardMemory.h"
+#include "OnboardRecord.h"
+#include "SyncCode.h"
+
+#include "CKeyboardProfiledata.h"
+#include "KeyAssignment.h"
+#include "lighting/KeyboardLightEngine.h"
+#include "lighting/LightThread.h"
+#include "lighting/LiveFrameSender.h"
+#include "lighting/TickSource.h"
+
+#include <QString>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace vpc::devices {
+
+class CCorvaneKeyboardDevice : public CCorvaneUSBDevice {
+    Q_OBJECT
+public:
+    static constexpr const char* kClassName = "CorvaneKeyboardDevice";
+    static constexpr const char* kKeyLightArea = "keyboard_device_key_light";
+    static constexpr const char* kLightingFileBase = "zemra_light";
+    static constexpr std::uint8_t kCustomColourMode = 19;
+    // Profile used until the profile list names one.
+    static constexpr const char* kFallbackProfileName = "Default";
+
+    explicit CCorvaneKeyboardDevice(QWidget* parent = nullptr);
+    ~CCorvaneKeyboardDevice() override;
+
+    QString GetClass() const override { return QString::fromLatin1(kClassName); }
+
+    // --- operations of the device base the keyboard replaces ---------------------------
+    void Init() override;
+    void ApplyLightSettings() override;
+    void SendLightFrame() override;
+    void SetLedColor(int index, lighting::LedColor color) override;
+    lighting::LedColor GetLedColor(int index) const override;
+    void OnDeviceArrived() override;
+    void OnDeviceSync() override;
+    void ReadDeviceStatus() override;
+    bool CheckWirelessLink() override;
+    void LoadProfile() override;
+    void RefreshPanel() override;
+    void ValidateMacroKeys() override;
+    void ReloadProfile() override;
+    std::vector<int> GetUsedMacros() const override;
+    // keys: the current assignment code of each UI slot (type x 65536 + code1 x 256 + code2).
+    int DownloadKeyAssignments(int slot, const std::vector<int>& keys) override;
+    int DownloadCurrentKeyAssignments(int slot) override;
+    int WriteOnboardProfile(int slot, int value, int flag, int width, int height) override;
+    void LoadDefaultData() override;
+    void SetFunctionPage(int type) override;
+    void SetProfilePaths() override;
+    QString GetProfileName() const override { return m_profileName; }
+    void SaveProfile() override;
+    void SetLightType(int value) override;
+    void SetLightInfo(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2,
+                      std::uint32_t w3) override;
+    void SetAudioLightInfo(int mode, int foreground, int background) override;
+    void SelectKey(int index) override;
+    void SetAudioLevels(const int* levels, int count) override;
+    void SetScreenColors(const std::uint32_t* colours, int count) override;
+    void RefreshLightModeList(bool wired) override;
+    void StopWorkers() override;
+
+    // --- operations the keyboard adds ---------------------------------------------------
+    void InitPanel();
+    data::LightInfo GetLightInfo() const { return m_lightInfo; }
+    // A key event from the device: the UI key at that position, action 1 (down) or 2 (up).
+    void OnDeviceKeyEvent(int position, int action);
+    void OnKeyEvent(int key, int action);
+    void SetCustomGroup(int group);
+    void LoadCustomColors();
+    void FillCustomColors(bool on);
+    void SetCustomKeyColor(int light);
+    // The key download with a key list (padded to every UI slot with the slots' defaults).
+    int DownloadKeyList(int slot, const std::vector<data::KeyEntry>& keys);
+
+    // --- plain operations ---------------------------------------------------------------
+    void SetProfileName(const QString& name) { m_profileName = name; }
+    void SetKeyAssignment(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2);
+    void SetKeyList(const std::vector<data::KeyEntry>& list);
+    std::vector<data::KeyEntry> GetKeyList() const { return m_keys; }
+    void SetSecondKeyList(const std::vector<data::KeyEntry>& list);
+    void SetSystemSettings(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2);
+    data::SystemStageWords GetSystemSettings() const { return m_system.ToWords(); }
+    void ShowPollingRate(int option);
+    void ShowWinLock(bool on);
+    bool IsWinLockOn() const;
+    void ShowWFlag(bool on);
+    bool IsWFlagOn() const;
+    void ShowKey6Flag(bool on);
+    bool IsKey6FlagOn() const;
+    void ShowRepeatRate(int value);
+    int GetRepeatRate() const;
+    void ShowRepeatDelay(int option);
+    void ClearRepeatInput();
+    void SetRepeatInputTip();
+
+    // --- state, for the panels, the main window and tests -------------------------------
+    const keyboard::KeyboardConfig& Config() const { return m_config; }
+    bool IsConfigValid() const { return m_config.valid; }
+    std::uint8_t OnboardIndex() const { return m_onboardIndex; }
+    const keyboard::OnboardRecordBytes& OnboardRecord() const { return m_onboardRecord; }
+    const keyboard::KeyboardDefaultData& DefaultData() const { return m_defaults; }
+    data::CKeyboardProfiledata& ProfileData() { return m_profile; }
+    lighting::KeyboardLightEngine& LightEngine() { return m_engine; }
+    bool IsLightThreadRunning() const { return m_lightThread && m_lightThread->IsRunning(); }
+    std::uint16_t LastSyncCode() const { return m_lastSyncCode.load(); }
+    // -1 while the lighting panel has no custom group selected.
+    int SelectedCustomGroup() const { return m_panelGroup; }
+    QWidget* FindPageControl(const QString& name) const;
+
+signals:
+    // RefreshPanel ran (always on the UI thread).
+    void panelRefreshed();
+
+protected:
+    void OnNotificationUsage(ConnectionLink link, std::uint16_t usage) override;
+
+private:
+    void ReadDeviceConfig();
+    // Reads the active slot's record; false (and nothing changed) when a read failed.
+    bool ReadOnboardProfile();
+    void TakeLightingState(const data::LightInfo& info);
+    void WriteCustomGroup();
+    std::vector<data::CustomColor> CustomLightsAsColours() const;
+    void StartLightThread();
+    void StopLightThread();
+    void UpdateKeyCaptions();
+    void SelectOption(const QString& name, bool selected);
+    bool IsOptionSelected(const QString& name) const;
+    QWidget* LightPanel() const;
+    std::filesystem::path UserFolderPath() const;
+    std::filesystem::path DefaultFolderPath() const;
+    QString ResolveProfileName() const;
+    bool CanWrite() const { return m_connection.Channel().IsEnabled() && m_config.valid; }
+
+    keyboard::KeyboardMemory m_memory;
+    keyboard::KeyboardConfig m_config;
+    std::uint8_t m_onboardIndex = 0;
+    keyboard::OnboardRecordBytes m_onboardRecord{};
+    data::LightInfo m_lightInfo;
+    lighting::AudioLightSettings m_audio;
+    std::vector<data::KeyEntry> m_keys;
+    std::vector<data::KeyEntry> m_secondKeys;
+    data::KeyboardSystemStages m_system;
+    data::CKeyboardProfiledata m_profile;
+    keyboard::KeyboardDefaultData m_defaults;
+    QString m_profileName;
+    std::array<lighting::LedColor, keyboard::kUiKeyCount> m_customLights{};
+    int m_panelGroup = -1;
+    std::atomic<std::uint16_t> m_lastSyncCode{0};
+
+    lighting::KeyboardLightEngine m_engine;
+    lighting::SteadyTickSource m_ticks;
+    std::unique_ptr<lighting::LightThread> m_lightThread;
+    std::unique_ptr<lighting::LiveFrameSender> m_liveSender;
+};
+
+} // namespace vpc::devices
