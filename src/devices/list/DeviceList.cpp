@@ -1,5 +1,6 @@
 #include "DeviceList.h"
 
+#include "CorvaneKeyboardDevice.h"
 #include "CorvaneUSBDevice.h"
 #include "DeviceLog.h"
 #include "DeviceOptionUI.h"
@@ -54,6 +55,8 @@ void SelectPage(QWidget* tabs, int page) {
 void RegisterDeviceControls() {
     CControlFactory& factory = CControlFactory::Instance();
     factory.RegisterControl(CCorvaneUSBDevice::kClassName, [] { return new CCorvaneUSBDevice(); });
+    factory.RegisterControl(CCorvaneKeyboardDevice::kClassName,
+                            [] { return new CCorvaneKeyboardDevice(); });
     factory.RegisterControl(CDeviceOptionUI::kClassName, [] { return new CDeviceOptionUI(); });
     factory.RegisterControl(CMpDevicePowerUI::kClassName, [] { return new CMpDevicePowerUI(); });
 }
