@@ -36,6 +36,12 @@ void RestartUnderUmockdev(char** argv, std::string* why) {
     if (current != nullptr && *current != '\0')
         preload += std::string(":") + current;
     ::setenv("LD_PRELOAD", preload.c_str(), 1);
+    // a sanitizer runtime wants to be first in the list; the preload library comes first here
+    std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+    if (asan.find("verify_asan_link_order") == std::string::npos) {
+        asan += std::string(asan.empty() ? "" : ":") + "verify_asan_link_order=0";
+        ::setenv("ASAN_OPTIONS", asan.c_str(), 1);
+    }
     ::execv("/proc/self/exe", argv);
     if (why)
         *why = std::string("cannot restart under umockdev: ") + std::strerror(errno);

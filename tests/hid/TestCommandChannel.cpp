@@ -553,8 +553,8 @@ TEST_F(SimChannelTest, HostileValuesPassThroughUnchanged) {
 }
 
 TEST_F(SimChannelTest, TimeLimitsFollowModeAndSpeed) {
-    // Each exchange reads at most twice with its limit, so a reply 1200 ms late is caught by
-    // the second read only when the limit is above 600 ms.
+    // Each exchange reads at most twice with its limit, so a reply 1500 ms late is caught by
+    // the second read only when the limit is above 750 ms.
     struct Case {
         const char* name;
         int mode;
@@ -567,14 +567,14 @@ TEST_F(SimChannelTest, TimeLimitsFollowModeAndSpeed) {
         SCOPED_TRACE(c.name);
         channel->SetMode(c.mode);
         const SimLink link = c.mode == 2 ? SimLink::Receiver : SimLink::Cable;
-        keypad->InjectFault(SimFault::Make(SimFaultKind::LateReply, 1200ms).OnLink(link));
+        keypad->InjectFault(SimFault::Make(SimFaultKind::LateReply, 1500ms).OnLink(link));
         const auto start = std::chrono::steady_clock::now();
         std::array<std::uint8_t, 10> bytes{};
         const int result = c.liveFrame ? channel->WriteLightFrame(bytes.data(), bytes.size())
                                        : channel->ReadStatusBlock(bytes.data(), 6, 0);
         EXPECT_EQ(result, c.expected);
         // let the late reply arrive; the next exchange must drain it, not take it
-        std::this_thread::sleep_until(start + 1300ms);
+        std::this_thread::sleep_until(start + 1600ms);
         std::array<std::uint8_t, 6> status{};
         EXPECT_EQ(channel->ReadStatusBlock(status.data(), status.size(), 0), 1);
         EXPECT_EQ(status[0], 100);

@@ -480,6 +480,30 @@ TEST_F(HidrawKeypadTest, ReturnCodesFromFaultsThroughHidraw) {
     EXPECT_EQ(status[0], 100);
 }
 
+TEST_F(HidrawKeypadTest, DeviceInitiatedReportsReachTheNotificationCollection) {
+    CHidDevice notify(backend);
+    const std::string path = channel->WiredInterface().DevicePath();
+    const std::string notifyPath = path.substr(0, path.size() - 2) + "03"; // "&col04" -> 03
+    ASSERT_TRUE(notify.Open(notifyPath, true, false, true, false));
+    keypad->SwitchOnboardProfile(2);
+    std::array<std::uint8_t, 64> in{};
+    std::size_t received = 0;
+    ASSERT_TRUE(notify.Read(in.data(), in.size(), &received, 1000));
+    EXPECT_EQ(received, 3u);
+    EXPECT_EQ(in[0], 3);
+    EXPECT_EQ(in[1] | (in[2] << 8), 0x1002);
+    ASSERT_TRUE(notify.UnpackReport(in.data(), static_cast<std::uint16_t>(received),
+                                    hid::HidReportType::Input));
+    const auto& items = notify.DataItems(hid::HidReportType::Input);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_TRUE(items[0].isSet);
+    EXPECT_EQ(items[0].usages.at(0), 0x1002) << "the code decodes as a consumer usage";
+    // the command exchange that follows is not disturbed by the notification
+    std::array<std::uint8_t, 6> status{};
+    EXPECT_EQ(channel->ReadStatusBlock(status.data(), status.size(), 0), 1);
+    EXPECT_EQ(status[0], 100);
+}
+
 TEST_F(HidrawKeypadTest, UnplugDuringAChunkedWriteEndsAtOnce) {
     std::array<std::uint8_t, 512> table{};
     table.fill(0x42);
