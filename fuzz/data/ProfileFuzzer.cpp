@@ -111,6 +111,11 @@ Choices Choose(std::string_view bytes) {
     std::uint64_t h = 1469598103934665603ull;
     for (const char c : bytes)
         h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    // Mix, so that every bit below depends on every byte (the plain hash's low bit is only
+    // the parity of the odd bytes).
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
     Choices c{};
     c.recordIndex = (h & 1) ? 0 : static_cast<int>((h >> 1) & 3);
     c.lightType = static_cast<int>((h >> 3) & 3);
