@@ -108,10 +108,10 @@ private:
         if (current == wanted || fd < 0)
             return;
         std::uint64_t value = 1;
-        if (wanted)
-            [[maybe_unused]] ssize_t n = ::write(fd, &value, sizeof value);
-        else
-            [[maybe_unused]] ssize_t n = ::read(fd, &value, sizeof value);
+        if (wanted) [[maybe_unused]]
+            ssize_t n = ::write(fd, &value, sizeof value);
+        else [[maybe_unused]]
+            ssize_t n = ::read(fd, &value, sizeof value);
         current = wanted;
     }
 
@@ -134,15 +134,10 @@ std::shared_ptr<CSimHidBackend> CSimHidBackend::Create() {
     return bus;
 }
 
-CSimHidBackend::CSimHidBackend() : m_scheduler([this] { SchedulerLoop(); }) {}
+CSimHidBackend::CSimHidBackend() = default;
 
 CSimHidBackend::~CSimHidBackend() {
-    {
-        std::lock_guard lock(m_taskMutex);
-        m_stopping = true;
-    }
-    m_taskWake.notify_all();
-    m_scheduler.join();
+    m_scheduler.Stop();
     std::lock_guard lock(m_mutex);
     for (auto& [id, node] : m_nodes)
         for (auto& weak : node.connections)
@@ -189,8 +184,7 @@ CSimHidBackend::Node* CSimHidBackend::FindNode(const CSimDevice& device, SimLink
     return nullptr;
 }
 
-const CSimHidBackend::Node* CSimHidBackend::FindNode(const CSimDevice& device,
-                                                     SimLink link) const {
+const CSimHidBackend::Node* CSimHidBackend::FindNode(const CSimDevice& device, SimLink link) const {
     for (const auto& [id, node] : m_nodes)
         if (node.device.get() == &device && node.link == link)
             return &node;
@@ -207,10 +201,9 @@ std::vector<std::string> CSimHidBackend::PathsOfNode(const Node& node) const {
         return paths;
     }
     for (std::size_t c = 1; c <= node.collections; ++c)
-        paths.push_back(head + hid::MakeInterfaceTail(node.identity.vendorId,
-                                                      node.identity.productId,
-                                                      node.identity.interfaceNumber,
-                                                      static_cast<unsigned>(c)));
+        paths.push_back(
+            head + hid::MakeInterfaceTail(node.identity.vendorId, node.identity.productId,
+                                          node.identity.interfaceNumber, static_cast<unsigned>(c)));
     return paths;
 }
 
@@ -278,8 +271,8 @@ std::shared_ptr<hid::IHidConnection> CSimHidBackend::Open(const std::string& pat
     if (hid::PathVendorId(path) != node.identity.vendorId ||
         hid::PathProductId(path) != node.identity.productId)
         return nullptr;
-    auto connection = std::make_shared<CSimConnection>(weak_from_this(), id, node.identity,
-                                                       !node.stalled);
+    auto connection =
+        std::make_shared<CSimConnection>(weak_from_this(), id, node.identity, !node.stalled);
     if (!connection->Valid())
         return nullptr;
     if (flags.read || flags.write) {
@@ -345,11 +338,11 @@ void CSimHidBackend::DeliverInput(CSimDevice& device, SimLink link,
     if (delay.count() <= 0)
         DeliverNow(nodeId, report);
     else
-        Schedule(SimClock::now() + delay, Task{nodeId, false, std::move(report)});
+        m_scheduler.At(SimClock::now() + delay,
+                       [this, nodeId, report = std::move(report)] { DeliverNow(nodeId, report); });
 }
 
-void CSimHidBackend::StallWrites(CSimDevice& device, SimLink link,
-                                 std::chrono::milliseconds span) {
+void CSimHidBackend::StallWrites(CSimDevice& device, SimLink link, std::chrono::milliseconds span) {
     unsigned nodeId = 0;
     {
         std::lock_guard lock(m_mutex);
@@ -362,7 +355,7 @@ void CSimHidBackend::StallWrites(CSimDevice& device, SimLink link,
             if (auto connection = weak.lock())
                 connection->SetWritable(false);
     }
-    Schedule(SimClock::now() + span, Task{nodeId, true, {}});
+    m_scheduler.At(SimClock::now() + span, [this, nodeId] { Unstall(nodeId); });
 }
 
 hid::HidIoResult CSimHidBackend::HandleWrite(unsigned nodeId, const std::uint8_t* buffer,
@@ -388,48 +381,22 @@ hid::HidIoResult CSimHidBackend::HandleWrite(unsigned nodeId, const std::uint8_t
         if (report.delay.count() <= 0)
             DeliverNow(nodeId, report.bytes);
         else
-            Schedule(now + report.delay, Task{nodeId, false, std::move(report.bytes)});
+            m_scheduler.At(now + report.delay, [this, nodeId, bytes = std::move(report.bytes)] {
+                DeliverNow(nodeId, bytes);
+            });
     }
     return HidIoResult::Ok;
 }
 
-void CSimHidBackend::Schedule(SimClock::time_point due, Task task) {
-    {
-        std::lock_guard lock(m_taskMutex);
-        m_tasks.emplace(due, std::move(task));
-    }
-    m_taskWake.notify_all();
-}
-
-void CSimHidBackend::SchedulerLoop() {
-    std::unique_lock lock(m_taskMutex);
-    while (!m_stopping) {
-        if (m_tasks.empty()) {
-            m_taskWake.wait(lock);
-            continue;
-        }
-        const auto due = m_tasks.begin()->first;
-        if (SimClock::now() < due) {
-            m_taskWake.wait_until(lock, due);
-            continue;
-        }
-        Task task = std::move(m_tasks.begin()->second);
-        m_tasks.erase(m_tasks.begin());
-        lock.unlock();
-        if (task.unstall) {
-            std::lock_guard nodes(m_mutex);
-            auto it = m_nodes.find(task.nodeId);
-            if (it != m_nodes.end()) {
-                it->second.stalled = false;
-                for (auto& weak : it->second.connections)
-                    if (auto connection = weak.lock())
-                        connection->SetWritable(true);
-            }
-        } else {
-            DeliverNow(task.nodeId, task.report);
-        }
-        lock.lock();
-    }
+void CSimHidBackend::Unstall(unsigned nodeId) {
+    std::lock_guard lock(m_mutex);
+    auto it = m_nodes.find(nodeId);
+    if (it == m_nodes.end())
+        return;
+    it->second.stalled = false;
+    for (auto& weak : it->second.connections)
+        if (auto connection = weak.lock())
+            connection->SetWritable(true);
 }
 
 } // namespace vpc::sim

@@ -5,15 +5,14 @@
 
 #include "CSimDevice.h"
 #include "CSimKeypad.h"
+#include "CSimScheduler.h"
 
 #include "HidBackend.h"
 
-#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace vpc::sim {
@@ -73,29 +72,19 @@ private:
         bool stalled = false;
         std::vector<std::weak_ptr<CSimConnection>> connections;
     };
-    struct Task {
-        unsigned nodeId = 0;
-        bool unstall = false;
-        std::vector<std::uint8_t> report;
-    };
 
     Node* FindNode(const CSimDevice& device, SimLink link);
     const Node* FindNode(const CSimDevice& device, SimLink link) const;
     std::vector<std::string> PathsOfNode(const Node& node) const;
     void DeliverNow(unsigned nodeId, const std::vector<std::uint8_t>& report);
-    void Schedule(SimClock::time_point due, Task task);
-    void SchedulerLoop();
+    void Unstall(unsigned nodeId);
 
     mutable std::mutex m_mutex;
     std::vector<std::shared_ptr<CSimDevice>> m_devices;
     std::map<unsigned, Node> m_nodes;
     unsigned m_nextNodeId = 0;
 
-    std::mutex m_taskMutex;
-    std::condition_variable m_taskWake;
-    std::multimap<SimClock::time_point, Task> m_tasks;
-    bool m_stopping = false;
-    std::thread m_scheduler;
+    CSimScheduler m_scheduler; // late reports and the ends of write stalls
 };
 
 } // namespace vpc::sim

@@ -203,12 +203,7 @@ BENCHMARK(BM_SysfsReadBaseline64)->UseRealTime()->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string why;
-    if (!vpc::hidemu::UmockdevPreloaded())
-        vpc::hidemu::RestartUnderUmockdev(argv, &why); // returns only when it failed
-    if (!why.empty())
-        std::fprintf(stderr, "note: %s\n", why.c_str());
-    vpc::hidemu::EnterPrivateMountNamespace(nullptr);
+    vpc::hidemu::PrepareEmulatedHidrawProcess(argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

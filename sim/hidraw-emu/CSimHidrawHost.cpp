@@ -11,16 +11,10 @@ std::shared_ptr<CSimHidrawHost> CSimHidrawHost::Create(CHidrawTestbed& testbed) 
     return std::shared_ptr<CSimHidrawHost>(new CSimHidrawHost(testbed));
 }
 
-CSimHidrawHost::CSimHidrawHost(CHidrawTestbed& testbed)
-    : m_testbed(testbed), m_scheduler([this] { SchedulerLoop(); }) {}
+CSimHidrawHost::CSimHidrawHost(CHidrawTestbed& testbed) : m_testbed(testbed) {}
 
 CSimHidrawHost::~CSimHidrawHost() {
-    {
-        std::lock_guard lock(m_taskMutex);
-        m_stopping = true;
-    }
-    m_taskWake.notify_all();
-    m_scheduler.join();
+    m_scheduler.Stop();
     std::vector<std::string> nodes;
     {
         std::lock_guard lock(m_mutex);
@@ -121,31 +115,8 @@ void CSimHidrawHost::Send(const std::string& node, std::vector<std::uint8_t> rep
         m_testbed.Deliver(node, report);
         return;
     }
-    {
-        std::lock_guard lock(m_taskMutex);
-        m_tasks.emplace(sim::SimClock::now() + delay, std::make_pair(node, std::move(report)));
-    }
-    m_taskWake.notify_all();
-}
-
-void CSimHidrawHost::SchedulerLoop() {
-    std::unique_lock lock(m_taskMutex);
-    while (!m_stopping) {
-        if (m_tasks.empty()) {
-            m_taskWake.wait(lock);
-            continue;
-        }
-        const auto due = m_tasks.begin()->first;
-        if (sim::SimClock::now() < due) {
-            m_taskWake.wait_until(lock, due);
-            continue;
-        }
-        auto task = std::move(m_tasks.begin()->second);
-        m_tasks.erase(m_tasks.begin());
-        lock.unlock();
-        m_testbed.Deliver(task.first, task.second);
-        lock.lock();
-    }
+    m_scheduler.At(sim::SimClock::now() + delay,
+                   [this, node, bytes = std::move(report)] { m_testbed.Deliver(node, bytes); });
 }
 
 } // namespace vpc::hidemu

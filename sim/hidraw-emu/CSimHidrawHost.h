@@ -4,13 +4,12 @@
 
 #include "CHidrawTestbed.h"
 #include "CSimDevice.h"
+#include "CSimScheduler.h"
 
-#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace vpc::hidemu {
@@ -40,19 +39,12 @@ private:
     explicit CSimHidrawHost(CHidrawTestbed& testbed);
     void Send(const std::string& node, std::vector<std::uint8_t> report,
               std::chrono::milliseconds delay);
-    void SchedulerLoop();
 
     CHidrawTestbed& m_testbed;
     mutable std::mutex m_mutex;
     std::vector<std::shared_ptr<sim::CSimDevice>> m_devices;
     std::map<std::pair<const sim::CSimDevice*, sim::SimLink>, std::string> m_nodes;
-
-    std::mutex m_taskMutex;
-    std::condition_variable m_taskWake;
-    std::multimap<sim::SimClock::time_point, std::pair<std::string, std::vector<std::uint8_t>>>
-        m_tasks;
-    bool m_stopping = false;
-    std::thread m_scheduler;
+    sim::CSimScheduler m_scheduler; // late reports
 };
 
 } // namespace vpc::hidemu

@@ -1,6 +1,7 @@
 #include "HidrawEmuProcess.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -60,6 +61,15 @@ bool EnterPrivateMountNamespace(std::string* why) {
         return false;
     }
     return true;
+}
+
+void PrepareEmulatedHidrawProcess(char** argv) {
+    std::string why;
+    if (!UmockdevPreloaded())
+        RestartUnderUmockdev(argv, &why); // returns only when it failed
+    if (!why.empty())
+        std::fprintf(stderr, "note: %s\n", why.c_str());
+    EnterPrivateMountNamespace(nullptr);
 }
 
 } // namespace vpc::hidemu

@@ -14,5 +14,7 @@ void RestartUnderUmockdev(char** argv, std::string* why);
 // As root: moves this process into a mount namespace of its own, so that FUSE mounts vanish with
 // it even when it dies. Call before any thread starts. False when that is not possible here.
 bool EnterPrivateMountNamespace(std::string* why);
+// Both, as the first thing in main: a note goes to stderr when the restart was not possible.
+void PrepareEmulatedHidrawProcess(char** argv);
 
 } // namespace vpc::hidemu

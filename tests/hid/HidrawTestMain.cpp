@@ -4,16 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 int main(int argc, char** argv) {
-    std::string why;
-    if (!vpc::hidemu::UmockdevPreloaded())
-        vpc::hidemu::RestartUnderUmockdev(argv, &why); // returns only when it failed
-    if (!why.empty())
-        std::fprintf(stderr, "note: %s\n", why.c_str());
-    std::string namespaceNote;
-    vpc::hidemu::EnterPrivateMountNamespace(&namespaceNote);
+    vpc::hidemu::PrepareEmulatedHidrawProcess(argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
