@@ -6,6 +6,7 @@
 #include "AboutWnd.h"
 #include "CorvaneUSBDevice.h"
 #include "DeviceList.h"
+#include "DeviceTable.h"
 #include "DpiChoice.h"
 #include "MenuWnd.h"
 #include "MsgWnd.h"
@@ -25,10 +26,17 @@ constexpr char kProductName[] = "VORNA PAD QMT58 Control Center";
 constexpr char kTrayMenuFile[] = "menu/tray_menu.xml";
 constexpr int kTrayMenuDelayMs = 10;
 constexpr int kFitDpiDelayMs = 100;
+constexpr int kDeviceTypeKeyboard = static_cast<int>(vpc::devices::DeviceKind::Keyboard);
+constexpr int kDeviceTypeMouse = static_cast<int>(vpc::devices::DeviceKind::Mouse);
+constexpr int kDeviceTypeMousePad = static_cast<int>(vpc::devices::DeviceKind::MousePad);
+constexpr int kDeviceTypeHeadset = static_cast<int>(vpc::devices::DeviceKind::Headset);
 constexpr QSize kWorkingSize(1000, 640);
 } // namespace
 
-CMainWnd::CMainWnd(QWidget* parent) : WindowImplBase(parent) {
+CMainWnd::CMainWnd(QWidget* parent)
+    : WindowImplBase(parent),
+      m_syncThread({[this] { return HasSyncTargets(); },
+                    [this](const SyncColor& color) { ApplySyncColor(color); }}) {
     m_gameLightingTimer.setSingleShot(true);
     m_gameLightingTimer.setInterval(CGameLighting::kRestoreDelayMs);
     connect(&m_gameLightingTimer, &QTimer::timeout, this, &CMainWnd::EndGameLighting);
@@ -51,6 +59,9 @@ void CMainWnd::InitWindow() {
     m_settingsButton = pm.FindControl("setbtn").widget();
     m_lightControlButton = pm.FindControl("control_light_status").widget();
     ShowLightControlState();
+    if (const QScreen* monitor = screen()) {
+        m_screenSize = monitor->geometry().size() * monitor->devicePixelRatio();
+    }
     QTimer::singleShot(kFitDpiDelayMs, this, &CMainWnd::FitDpiToMonitor);
 
     connect(&CSkinChangeNotifier::Instance(), &CSkinChangeNotifier::skinChanged, this,
@@ -88,8 +99,7 @@ void CMainWnd::Notify(TNotifyUI& msg) {
 }
 
 LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-    if (m_deviceList && m_poweredOn &&
-        m_deviceList->HandleDeviceMessage(message, wParam, lParam)) {
+    if (m_deviceList && m_poweredOn && m_deviceList->HandleDeviceMessage(message, wParam, lParam)) {
         handled = true;
         return 0;
     }
@@ -211,8 +221,125 @@ void CMainWnd::OnLightControlRequest(int request, int enable) {
     SetLightControlAll(m_lightControl);
 }
 
+std::vector<vpc::devices::CCorvaneUSBDevice*> CMainWnd::DevicesOfType(int deviceType) const {
+    std::vector<vpc::devices::CCorvaneUSBDevice*> devices;
+    if (m_deviceList) {
+        for (vpc::devices::CCorvaneUSBDevice* device : m_deviceList->DeviceObjects()) {
+            if (device && device->DeviceType() == deviceType) {
+                devices.push_back(device);
+            }
+        }
+    }
+    return devices;
+}
+
 void CMainWnd::SetLightControlAll(bool flag) {
+    for (const int type : {kDeviceTypeMouse, kDeviceTypeMousePad, kDeviceTypeKeyboard}) {
+        for (vpc::devices::CCorvaneUSBDevice* device : DevicesOfType(type)) {
+            device->NotifyLightControl(flag);
+        }
+    }
     emit lightControlChanged(flag);
+}
+
+void CMainWnd::SetPreviewAll(bool flag) {
+    for (const int type : {kDeviceTypeMouse, kDeviceTypeMousePad, kDeviceTypeKeyboard}) {
+        for (vpc::devices::CCorvaneUSBDevice* device : DevicesOfType(type)) {
+            device->SetPreviewEnabled(flag);
+        }
+    }
+}
+
+void CMainWnd::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange) {
+        SetPreviewAll(isActiveWindow());
+    }
+    WindowImplBase::changeEvent(event);
+}
+
+void CMainWnd::enterEvent(QEnterEvent* event) {
+    SetPreviewAll(true);
+    WindowImplBase::enterEvent(event);
+}
+
+void CMainWnd::leaveEvent(QEvent* event) {
+    SetPreviewAll(false);
+    WindowImplBase::leaveEvent(event);
+}
+
+bool CMainWnd::SynchroniseLighting() {
+    vpc::devices::CCorvaneUSBDevice* current = GetCurrentDevice();
+    if (!current) {
+        return false;
+    }
+    const vpc::devices::DeviceLightRecord record = current->LightState().Record();
+    const auto kind = static_cast<SyncDeviceKind>(current->DeviceType());
+    const std::optional<int> effect = SyncEffectForMode(kind, record.mode);
+    if (!effect) {
+        return false; // a mode that cannot be shared changes nothing
+    }
+    const SyncLightingRecord sync{static_cast<std::uint8_t>(*effect),
+                                  record.brightness,
+                                  record.speed,
+                                  record.direction,
+                                  record.multiColor,
+                                  record.red,
+                                  record.green,
+                                  record.blue};
+    m_syncThread.SetRecord(sync);
+    for (const int type :
+         {kDeviceTypeKeyboard, kDeviceTypeMouse, kDeviceTypeMousePad, kDeviceTypeHeadset}) {
+        vpc::devices::DeviceLightRecord shared = record;
+        shared.mode = static_cast<std::uint8_t>(
+            SyncModeForEffect(static_cast<SyncDeviceKind>(type), *effect));
+        for (vpc::devices::CCorvaneUSBDevice* device : DevicesOfType(type)) {
+            if (!device->Channel().IsEnabled()) {
+                continue;
+            }
+            device->SetSynchronised(true);
+            device->LightState().SetRecord(shared);
+            device->SaveProfile();
+            device->ApplyLightSettings();
+            device->WriteOnboardProfile(0, 0, 1, m_screenSize.width(), m_screenSize.height());
+        }
+    }
+    PublishSyncDevices();
+    return true;
+}
+
+void CMainWnd::PublishSyncDevices() {
+    std::vector<vpc::devices::CCorvaneUSBDevice*> devices;
+    for (const int type :
+         {kDeviceTypeMouse, kDeviceTypeMousePad, kDeviceTypeHeadset, kDeviceTypeKeyboard}) {
+        for (vpc::devices::CCorvaneUSBDevice* device : DevicesOfType(type)) {
+            devices.push_back(device);
+        }
+    }
+    const std::lock_guard lock(m_syncDevicesMutex);
+    m_syncDevices = std::move(devices);
+}
+
+bool CMainWnd::HasSyncTargets() {
+    const std::lock_guard lock(m_syncDevicesMutex);
+    for (vpc::devices::CCorvaneUSBDevice* device : m_syncDevices) {
+        if (device->IsSynchronised() && device->Channel().IsEnabled()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CMainWnd::ApplySyncColor(const SyncColor& color) {
+    const vpc::lighting::LedColor led{color.red, color.green, color.blue, color.brightness};
+    const std::lock_guard lock(m_syncDevicesMutex);
+    for (vpc::devices::CCorvaneUSBDevice* device : m_syncDevices) {
+        if (!device->IsSynchronised()) {
+            continue;
+        }
+        for (int index = 0; index < device->LedCapacity(); ++index) {
+            device->SetLedColor(index, led);
+        }
+    }
 }
 
 void CMainWnd::OnGameMessage(int kind, int mode) {
@@ -284,17 +411,20 @@ void CMainWnd::StartDevices() {
     hooks.accessDenied = [this](const QString&) {
         // shown once, after the current message is handled
         QTimer::singleShot(0, this, [this] {
-            ShowMessageBox(this, QStringLiteral("device_access_denied_title"),
-                           QStringLiteral("device_access_denied_text"),
-                           PaintManager().GetDPI(), true, 0);
+            ShowMessageBox(this, CSkinResources::Instance().Translate("device_access_denied_title"),
+                           QStringLiteral("device_access_denied_text"), PaintManager().GetDPI(),
+                           true, 0);
         });
     };
     m_deviceList = std::make_unique<vpc::devices::CDeviceList>(*this, std::move(hooks));
     m_deviceList->CreateInitialDevices();
     m_deviceList->StartDiscovery();
+    PublishSyncDevices();
+    m_syncThread.Start();
 }
 
 void CMainWnd::StopWorkers() {
+    m_syncThread.Stop();
     if (m_deviceList) {
         m_deviceList->StopWorkers();
     }

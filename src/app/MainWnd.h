@@ -3,6 +3,7 @@
 #pragma once
 
 #include "GameLighting.h"
+#include "LightingSync.h"
 #include "PowerEvents.h"
 #include "SkinChange.h"
 #include "TrayIcon.h"
@@ -12,6 +13,8 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 namespace vpc::devices {
 class CCorvaneUSBDevice;
@@ -71,8 +74,14 @@ public:
     // Another program's request: request 1 with enable 0 takes the lighting away from
     // this program, enable 1 gives it back; other requests change nothing.
     void OnLightControlRequest(int request, int enable);
-    // Gives every device the lighting-control flag (devices listen to lightControlChanged).
+    // Gives every mouse, mouse pad and keyboard the lighting-control flag, in that order.
     void SetLightControlAll(bool flag);
+    // Device previews repaint only while the window is active or under the pointer.
+    void SetPreviewAll(bool flag);
+    // The "deng_same_mode" action: every connected device takes the lighting effect of
+    // the current device and the synchronisation worker drives them together.
+    bool SynchroniseLighting();
+    const CLightingSyncThread& SyncThread() const { return m_syncThread; }
 
     // A game message: shows the mode on the current device for a while.
     void OnGameMessage(int kind, int mode);
@@ -103,7 +112,19 @@ private:
     void StartDevices();
 
     void ShowLightControlState();
+    // Devices in the order the lighting-control and sync rules name them.
+    std::vector<vpc::devices::CCorvaneUSBDevice*> DevicesOfType(int deviceType) const;
+    // The sync worker's view of the devices: refreshed on the UI thread, read under a lock.
+    void PublishSyncDevices();
+    bool HasSyncTargets();
+    void ApplySyncColor(const SyncColor& color);
 
+protected:
+    void changeEvent(QEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
     CTrayIcon m_tray;
     CPowerEvents m_powerEvents;
     CGameLighting m_gameLighting;
@@ -124,4 +145,8 @@ private:
     QWidget* m_settingsButton = nullptr;
     int m_activations = 0;
     std::unique_ptr<vpc::devices::CDeviceList> m_deviceList;
+    QSize m_screenSize;
+    std::mutex m_syncDevicesMutex;
+    std::vector<vpc::devices::CCorvaneUSBDevice*> m_syncDevices;
+    CLightingSyncThread m_syncThread;
 };
