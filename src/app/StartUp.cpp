@@ -3,6 +3,8 @@
 #include "AppDBusService.h"
 #include "AppMessages.h"
 #include "ControlFactory.h"
+#include "CustomControls.h"
+#include "DeviceTable.h"
 #include "MainWnd.h"
 #include "PrivateFont.h"
 #include "ShutdownSignals.h"
@@ -10,6 +12,7 @@
 #include "SingleInstance.h"
 #include "SkinResources.h"
 #include "StartOptions.h"
+#include "WorkToolAnswer.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -31,7 +34,20 @@ void RegisterCustomControls() {
     // Control classes register here, in the order the layouts expect them, as
     // their subsystems are built. A class not registered yet leaves its place in a
     // layout empty.
-    [[maybe_unused]] CControlFactory& factory = CControlFactory::Instance();
+    CControlFactory& factory = CControlFactory::Instance();
+    RegisterControlClass<CCircleProgressUI>(factory);
+    RegisterControlClass<CChartViewUI>(factory);
+    RegisterControlClass<CWndUI>(factory);
+    RegisterControlClass<CSelectPanelUI>(factory);
+    RegisterControlClass<CDeviceKeyButtonUI>(factory);
+    RegisterControlClass<CCloudShareListItemUI>(factory);
+    // The update list row and the device list's entry and power panel come here.
+    RegisterControlClass<CComboEditContainerElementUI>(factory);
+    RegisterControlClass<CHandImgButtonUI>(factory);
+    RegisterControlClass<CHandImgSelectButtonUI>(factory);
+    RegisterControlClass<CRedioMacroButtonUI>(factory);
+    RegisterControlClass<CAudioRecordUI>(factory);
+    // The feature panels and device classes follow.
 }
 
 void ScheduleScreenshot(CMainWnd& window, const QString& file) {
@@ -53,6 +69,13 @@ void ConnectBusService(CAppDBusService& service, CMainWnd& window) {
                      &CMainWnd::OnLightControlRequest);
     QObject::connect(&window, &CMainWnd::lightControlNotify, &service,
                      &CAppDBusService::LightControlNotify);
+    service.SetWorkToolAnswer([] {
+        std::vector<WorkToolDevice> kinds;
+        for (const vpc::devices::DeviceOptionRow& row : vpc::devices::DeviceOptionTable()) {
+            kinds.push_back({row.vendorId, row.productId, row.modelCode});
+        }
+        return BuildWorkToolBlock(kinds);
+    });
     // This program drives the lighting from the start.
     emit service.LightControlNotify(1, 1);
 }
