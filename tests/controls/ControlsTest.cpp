@@ -11,23 +11,19 @@
 
 namespace {
 
+template <typename... Controls> void RegisterAll(CControlFactory& factory) {
+    (RegisterControlClass<Controls>(factory), ...);
+}
+
 class ControlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         UseControlsSkin();
         CControlFactory& factory = CControlFactory::Instance();
         factory.Clear();
-        RegisterControlClass<CCircleProgressUI>(factory);
-        RegisterControlClass<CChartViewUI>(factory);
-        RegisterControlClass<CWndUI>(factory);
-        RegisterControlClass<CSelectPanelUI>(factory);
-        RegisterControlClass<CDeviceKeyButtonUI>(factory);
-        RegisterControlClass<CCloudShareListItemUI>(factory);
-        RegisterControlClass<CComboEditContainerElementUI>(factory);
-        RegisterControlClass<CHandImgButtonUI>(factory);
-        RegisterControlClass<CHandImgSelectButtonUI>(factory);
-        RegisterControlClass<CRedioMacroButtonUI>(factory);
-        RegisterControlClass<CAudioRecordUI>(factory);
+        RegisterAll<CCircleProgressUI, CChartViewUI, CWndUI, CSelectPanelUI, CDeviceKeyButtonUI,
+                    CCloudShareListItemUI, CComboEditContainerElementUI, CHandImgButtonUI,
+                    CHandImgSelectButtonUI, CRedioMacroButtonUI, CAudioRecordUI>(factory);
         ASSERT_TRUE(window.Create(nullptr, "controls", 0, 0, 640, 520));
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -186,6 +182,8 @@ TEST_F(ControlsTest, HandSelectButtonPansItsPictureWhileDragged) {
 
 TEST_F(ControlsTest, RecordButtonBlinksOnItsTimerAndGivesBackItsPicture) {
     auto* button = Control<CRedioMacroButtonUI>("record_btn");
+    // Idle without a picture of its own, it shows the record picture.
+    EXPECT_EQ(button->grab().toImage().pixelColor(20, 20), QColor(0xd6, 0x40, 0x4e));
     button->SetNormalImage("images/hand.svg");
     ASSERT_TRUE(button->SetRecording(true));
     EXPECT_TRUE(window.PaintManager().HasTimer(button, CRedioMacroButtonUI::kBlinkTimerId));

@@ -16,6 +16,7 @@ std::vector<double> PieSliceSweeps(std::span<const double> values);
 // for all when nothing is positive.
 std::vector<int> HistogramBarHeights(std::span<const double> values, int maxHeight);
 
+// The labels use the widget's font, which a layout sets with its "font" property.
 class CChartViewUI : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString controlClass READ GetClass CONSTANT)

@@ -77,9 +77,7 @@ bool CRedioMacroButtonUI::OnControlTimer(int timerId) {
 
 void CRedioMacroButtonUI::paintEvent(QPaintEvent* event) {
     QPushButton::paintEvent(event);
-    if (m_normalImage.isEmpty()) {
-        return;
-    }
+    // Idle without a picture of its own, the button shows the record picture.
     QPainter painter(this);
-    DrawImageText(painter, rect(), m_normalImage);
+    DrawImageText(painter, rect(), m_normalImage.isEmpty() ? m_redioImage : m_normalImage);
 }
