@@ -94,6 +94,12 @@ TEST_F(ControlsTest, MouseUpWithoutDragOnlyDisarmsThePanel) {
     EXPECT_FALSE(panel->IsDragging());
 }
 
+TEST_F(ControlsTest, SelectPanelTakesItsBackgroundFromTheStyleSheet) {
+    auto* panel = Control<CSelectPanelUI>("key_panel");
+    panel->setStyleSheet("CSelectPanelUI { background-color: #123456; }");
+    EXPECT_EQ(panel->grab().toImage().pixelColor(5, 5), QColor(0x12, 0x34, 0x56));
+}
+
 TEST_F(ControlsTest, KeyButtonRaisesDoubleClickOnceAndOnlyWhileEnabled) {
     auto* key = Control<CDeviceKeyButtonUI>("key_0");
     QTest::mouseDClick(key, Qt::LeftButton);

@@ -5,6 +5,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
+#include <QStyleOption>
 #include <QTextDocument>
 #include <algorithm>
 #include <cmath>
@@ -122,6 +123,9 @@ std::vector<double> CChartViewUI::Values() const {
 
 void CChartViewUI::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    QStyleOption option;
+    option.initFrom(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QColor background = ControlColor(this, "bkcolor", QColor(0, 0, 0, 0));
     if (background.alpha() > 0) {

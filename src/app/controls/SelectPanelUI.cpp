@@ -4,7 +4,9 @@
 #include "DeviceKeyButtonUI.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 #include <QRubberBand>
+#include <QStyleOption>
 #include <algorithm>
 
 QRect NormalisedSelection(const QPoint& start, const QPoint& pointer) {
@@ -17,6 +19,14 @@ bool SelectionTouches(const QRect& selection, const QRect& key) {
 }
 
 CSelectPanelUI::CSelectPanelUI(QWidget* parent) : QWidget(parent) {}
+
+void CSelectPanelUI::paintEvent(QPaintEvent*) {
+    // The skin's style sheet gives the panel its background.
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+}
 
 void CSelectPanelUI::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !isEnabled()) {

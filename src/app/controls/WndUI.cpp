@@ -1,8 +1,18 @@
 #include "WndUI.h"
 
 #include <QEvent>
+#include <QPainter>
+#include <QStyleOption>
 
 CWndUI::CWndUI(QWidget* parent) : QWidget(parent) {}
+
+void CWndUI::paintEvent(QPaintEvent*) {
+    // The skin's style sheet may give the place a background while nothing is hosted.
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+}
 
 void CWndUI::Attach(QWidget* window) {
     m_hosted = window;

@@ -24,6 +24,7 @@ public:
     void SyncHostedWindow();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
