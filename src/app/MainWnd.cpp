@@ -99,7 +99,14 @@ void CMainWnd::Notify(TNotifyUI& msg) {
 }
 
 LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-    if (m_deviceList && m_poweredOn && m_deviceList->HandleDeviceMessage(message, wParam, lParam)) {
+    // Arrivals and removals are handled in every power state, so a device plugged or
+    // pulled during a suspend is bound or released all the same.
+    if (m_deviceList && m_deviceList->HandleDeviceMessage(message, wParam, lParam)) {
+        if (message == vpc::devices::kUmDeviceArrived) {
+            qCInfo(lcApp, "Device arrived in slot %d", static_cast<int>(wParam));
+        } else if (message == vpc::devices::kUmDeviceRemoved) {
+            qCInfo(lcApp, "Device removed from slot %d", static_cast<int>(wParam));
+        }
         handled = true;
         return 0;
     }
