@@ -289,6 +289,7 @@ std::unique_ptr<CFuseHidrawServer> CFuseHidrawServer::Mount(std::string* why,
     char* argv[] = {program, dashO, optionText.data(), nullptr};
     fuse_args args = FUSE_ARGS_INIT(3, argv);
     server->m_session = fuse_session_new(&args, &ops, sizeof ops, server.get());
+    fuse_opt_free_args(&args); // the session may have copied the arguments
     if (server->m_session == nullptr)
         return fail("FUSE session could not be created");
     if (fuse_session_mount(server->m_session, server->m_mountPoint.c_str()) != 0)

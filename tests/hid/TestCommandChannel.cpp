@@ -75,7 +75,7 @@ TEST(CommandChannelStateTest, ConstructionAndModes) {
 // The first packet each command puts on the wire (wired mode, factory memory).
 TEST_F(SimChannelTest, PacketBytesOfEveryCommand) {
     std::array<std::uint8_t, 512> buffer{};
-    std::array<std::uint8_t, 64> source{};
+    std::array<std::uint8_t, 512> source{}; // WriteKeyTable reads a whole block
     std::iota(source.begin(), source.end(), 1);
     struct Case {
         const char* name;
