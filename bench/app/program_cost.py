@@ -1,0 +1,147 @@
+#!/usr/bin/env python3
+"""Start-up time, resident memory and CPU use of the running program.
+
+Starts the program (offscreen, private data folders, its own session bus when run
+under dbus-run-session) and reports:
+  - time from process start to the simulated keypad bound and the window shown,
+    over several starts (min / median / max);
+  - resident memory after a settling time;
+  - CPU time over a window of seconds, from /proc/<pid>/task/*/schedstat, and the
+    voluntary context switches (wake-ups) per second of each thread.
+
+Usage: bench/app/program_cost.py PROGRAM [--starts N] [--seconds S] [--no-device]
+"""
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+MARKER = b"Device arrived in slot 1"
+
+
+def start(program, args, home):
+    env = dict(os.environ)
+    env.update({
+        "QT_QPA_PLATFORM": "offscreen",
+        "XDG_DATA_HOME": os.path.join(home, "data"),
+        "XDG_CACHE_HOME": os.path.join(home, "cache"),
+        "XDG_CONFIG_HOME": os.path.join(home, "config"),
+    })
+    return subprocess.Popen([program] + args, env=env, stdout=subprocess.PIPE,
+                            stderr=subprocess.STDOUT)
+
+
+def wait_for_marker(proc, timeout):
+    os.set_blocking(proc.stdout.fileno(), False)
+    seen = b""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        chunk = proc.stdout.read() or b""
+        seen += chunk
+        if MARKER in seen:
+            return True
+        if proc.poll() is not None:
+            return False
+        time.sleep(0.002)
+    return False
+
+
+def drain(proc):
+    try:
+        proc.stdout.read()
+    except (BlockingIOError, ValueError):
+        pass
+
+
+def stop(proc):
+    proc.terminate()
+    try:
+        proc.wait(5)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+
+
+def thread_stats(pid):
+    stats = {}
+    task_dir = f"/proc/{pid}/task"
+    for tid in os.listdir(task_dir):
+        try:
+            with open(f"{task_dir}/{tid}/schedstat") as f:
+                run_ns = int(f.read().split()[0])
+            name = open(f"{task_dir}/{tid}/comm").read().strip()
+            switches = 0
+            for line in open(f"{task_dir}/{tid}/status"):
+                if line.startswith("voluntary_ctxt_switches"):
+                    switches = int(line.split()[1])
+            stats[tid] = (name, run_ns, switches)
+        except OSError:
+            continue  # the thread ended meanwhile
+    return stats
+
+
+def resident_kib(pid):
+    for line in open(f"/proc/{pid}/status"):
+        if line.startswith("VmRSS:"):
+            return int(line.split()[1])
+    return 0
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("program")
+    parser.add_argument("--starts", type=int, default=10)
+    parser.add_argument("--seconds", type=float, default=30.0)
+    parser.add_argument("--no-device", action="store_true",
+                        help="measure CPU without a device (no --simulate)")
+    options = parser.parse_args()
+    args = [] if options.no_device else ["--simulate"]
+
+    if not options.no_device:
+        times = []
+        for _ in range(options.starts):
+            with tempfile.TemporaryDirectory() as home:
+                begin = time.monotonic()
+                proc = start(options.program, args, home)
+                ok = wait_for_marker(proc, 20)
+                elapsed = (time.monotonic() - begin) * 1000
+                stop(proc)
+                if not ok:
+                    sys.exit("the keypad was not bound: is the program built with the simulator?")
+                times.append(elapsed)
+        print(f"start to keypad bound and window shown: min {min(times):.0f} ms, "
+              f"median {statistics.median(times):.0f} ms, max {max(times):.0f} ms "
+              f"({options.starts} starts; target under 400 ms)")
+
+    with tempfile.TemporaryDirectory() as home:
+        proc = start(options.program, args, home)
+        if not options.no_device and not wait_for_marker(proc, 20):
+            stop(proc)
+            sys.exit("the keypad was not bound")
+        time.sleep(2)  # let start-up work settle
+        drain(proc)
+        before = thread_stats(proc.pid)
+        begin = time.monotonic()
+        time.sleep(options.seconds)
+        after = thread_stats(proc.pid)
+        wall = time.monotonic() - begin
+        rss = resident_kib(proc.pid)
+        drain(proc)
+        stop(proc)
+
+    total_ns = 0
+    print(f"over {wall:.1f} s {'without a device' if options.no_device else 'with the keypad bound and idle'}:")
+    for tid, (name, run_ns, switches) in sorted(after.items(), key=lambda item: item[1][0]):
+        base = before.get(tid, (name, 0, 0))
+        used = run_ns - base[1]
+        total_ns += used
+        print(f"  thread {name:<16} cpu {used / 1e6:8.1f} ms  wake-ups {(switches - base[2]) / wall:7.1f}/s")
+    print(f"  whole program: {100.0 * total_ns / (wall * 1e9):.3f} % of one core")
+    print(f"resident memory: {rss / 1024:.1f} MiB (target under 80 MB)")
+
+
+if __name__ == "__main__":
+    main()
