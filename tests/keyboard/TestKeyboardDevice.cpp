@@ -1,0 +1,426 @@
+// The keyboard device against the simulated keypad: reading it at connection into the page
+// and the profile, writing keys, onboard settings and custom colours, the receiver with its
+// 24-byte chunks, hostile information blocks, failed reads, device answers and sync codes.
+#include "KeypadFixture.h"
+
+#include "KeyboardTables.h"
+
+#include "JsonAccess.h"
+#include "JsonFile.h"
+
+#include <QAbstractButton>
+#include <QThread>
+
+namespace vpc::test {
+namespace {
+
+using devices::CCorvaneKeyboardDevice;
+using devices::keyboard::KeyCodeTable;
+using devices::keyboard::kKeypadKeyOrder;
+using devices::keyboard::kNoEntry;
+using sim::KeypadKey;
+using sim::SimLink;
+using Code = sim::SimKeypadMemory::KeyCode;
+
+constexpr std::uint8_t kBegin = 0x01, kEnd = 0x02, kWriteParam = 0x06, kWriteKeys = 0x09,
+                       kWriteColours = 0x0B;
+
+// Lighting words as the lighting panel hands them over.
+void SetLighting(CCorvaneKeyboardDevice& d, std::uint8_t mode, std::uint8_t brightness,
+                 std::uint8_t speed, std::array<std::uint8_t, 3> rgb, std::uint8_t group = 0) {
+    const std::uint32_t w0 = mode | (brightness << 8) | (speed << 16);
+    const std::uint32_t w1 = 0u | (rgb[0] << 8) | (rgb[1] << 16) | (std::uint32_t{rgb[2]} << 24);
+    d.SetLightInfo(w0, w1, 0, group);
+}
+
+Json::Value ProfileEntry(const QTemporaryDir& root) {
+    const Json::Value file = data::ReadJsonFile(std::filesystem::path(root.path().toStdString()) /
+                                                "keyboard" / "Default.Json");
+    return data::json::Element(data::json::Member(file, "Device"), 0);
+}
+
+class KeyboardDeviceTest : public KeypadFixture {};
+
+TEST_F(KeyboardDeviceTest, ConnectionReadsTheKeypadIntoThePageAndTheProfile) {
+    memory->SetRecordMode(0, 6);
+    keypad->PokeByte(sim::SimRegion::Param, 3, 1); // speed 3
+    Connect();
+    ASSERT_TRUE(device->IsConfigValid());
+    EXPECT_EQ(device->Config().keyCount, 21);
+    const auto& maps = device->Config().maps;
+    EXPECT_EQ(maps.position[0], 0);
+    EXPECT_EQ(maps.led[0], memory->LedAt(0));
+    EXPECT_EQ(maps.position[110], 1);
+    EXPECT_EQ(maps.position[118], static_cast<std::uint8_t>(KeypadKey::Enter));
+
+    // every key of the keypad has its button in the page, and a position and an LED
+    int buttons = 0;
+    for (std::uint8_t slot : kKeypadKeyOrder) {
+        if (slot == 170)
+            continue;
+        ++buttons;
+        EXPECT_NE(device->KeyButton(slot), nullptr) << int{slot};
+        EXPECT_NE(device->LedButton(slot), nullptr) << int{slot};
+        EXPECT_NE(maps.led[slot], kNoEntry) << int{slot};
+    }
+    EXPECT_EQ(buttons, 20);
+    EXPECT_EQ(device->KeyButton(64), nullptr);
+
+    EXPECT_EQ(device->OnboardIndex(), 0);
+    EXPECT_EQ(device->GetLightInfo().selectItem, 6);
+    EXPECT_EQ(device->GetLightInfo().speed, 3);
+    EXPECT_EQ(device->GetLightInfo().light, 4);
+    EXPECT_EQ(device->GetLightInfo().red, 0xFF);
+    EXPECT_TRUE(device->IsLightThreadRunning());
+
+    const Json::Value entry = ProfileEntry(userRoot);
+    ASSERT_TRUE(entry.isObject());
+    EXPECT_EQ(entry["LightInfo"]["SelectItem"].asInt(), 6);
+    EXPECT_EQ(entry["LightInfo"]["Speed"].asInt(), 3);
+    EXPECT_EQ(entry["KeyList"].size(), 170u);
+
+    // connecting reads; it writes nothing
+    EXPECT_EQ(WritesSeen(), 0u);
+    EXPECT_FALSE(keypad->InSession());
+    EXPECT_EQ(keypad->SessionViolations(), 0);
+}
+
+TEST_F(KeyboardDeviceTest, AChangedKeyAndModeReachTheKeypad) {
+    Connect();
+    device->SelectKey(0); // Esc
+    const auto words = data::KeyEntry::Make(0, {0x20, 0x00, 0x04}, KeyCodeTable()[0]).ToWords();
+    device->SetKeyAssignment(words[0], words[1], words[2]);
+    keypad->ClearPacketLog();
+    EXPECT_EQ(device->DownloadCurrentKeyAssignments(0), 1);
+    EXPECT_EQ(memory->KeyAt(KeypadKey::Esc), (Code{0x20, 0x00, 0x04}));
+    EXPECT_EQ(memory->KeyAt(KeypadKey::Fn), (Code{0xA0, 0x01, 0x00}));
+    EXPECT_EQ(memory->KeyAt(KeypadKey::Enter), (Code{0x20, 0x00, 0x58}));
+    EXPECT_EQ(Commands(), (std::vector<std::uint8_t>{0x03, kBegin, kWriteKeys, kWriteKeys, kEnd}));
+    const auto keyPackets = keypad->AcceptedPackets(kWriteKeys);
+    ASSERT_EQ(keyPackets.size(), 2u);
+    EXPECT_EQ(keyPackets[0].bytes[4], 56);
+    EXPECT_EQ(keyPackets[1].bytes[4], 7); // 63 bytes of 21 keys
+    EXPECT_EQ(keyPackets[1].bytes[5], 56);
+
+    SetLighting(*device, 7, 2, 1, {1, 2, 3});
+    device->SaveProfile();
+    keypad->ClearPacketLog();
+    EXPECT_EQ(device->WriteOnboardProfile(0, 0, 1, 0, 0), 1);
+    const auto record = memory->OnboardRecord(0);
+    EXPECT_EQ(record[0], 0);
+    EXPECT_EQ(record[1], 7);
+    EXPECT_EQ(record[2], 2);
+    EXPECT_EQ(record[3], 3); // 4 - speed
+    EXPECT_EQ((std::array{record[6], record[7], record[8]}),
+              (std::array<std::uint8_t, 3>{1, 2, 3}));
+    EXPECT_EQ(Commands(),
+              (std::vector<std::uint8_t>{kBegin, 0x05, kWriteParam, kWriteParam, kEnd}));
+    EXPECT_EQ(ProfileEntry(userRoot)["LightInfo"]["SelectItem"].asInt(), 7);
+    EXPECT_EQ(ProfileEntry(userRoot)["KeyList"][0]["Assignment"].asInt(), 0x200004);
+    EXPECT_EQ(keypad->SessionViolations(), 0);
+}
+
+TEST_F(KeyboardDeviceTest, TheReceiverReadsTheSameStateIn24ByteChunks) {
+    Connect(SimLink::Cable);
+    device->SelectKey(38); // Num Lock
+    const auto words = data::KeyEntry::Make(38, {0x20, 0x02, 0x04}, KeyCodeTable()[38]).ToWords();
+    device->SetKeyAssignment(words[0], words[1], words[2]);
+    ASSERT_EQ(device->DownloadCurrentKeyAssignments(0), 1);
+    SetLighting(*device, 9, 3, 4, {9, 8, 7});
+    device->SaveProfile();
+    ASSERT_EQ(device->WriteOnboardProfile(0, 0, 1, 0, 0), 1);
+    const auto cableTable = device->Config().keyTable;
+
+    DropDevice();
+    keypad->UnplugCable();
+    keypad->ClearPacketLog();
+    Connect(SimLink::Receiver);
+    ASSERT_TRUE(device->IsConfigValid());
+    EXPECT_EQ(device->Config().keyCount, 21);
+    const auto& table = device->Config().keyTable;
+    const std::size_t numLock = static_cast<std::size_t>(KeypadKey::NumLock);
+    EXPECT_EQ((std::array{table[numLock * 3], table[numLock * 3 + 1], table[numLock * 3 + 2]}),
+              (std::array<std::uint8_t, 3>{0x20, 0x02, 0x04}));
+    for (std::size_t i = 0; i < 63; ++i) {
+        if (i / 3 != numLock) {
+            EXPECT_EQ(table[i], cableTable[i]) << i;
+        }
+    }
+    EXPECT_EQ(device->GetLightInfo().selectItem, 9);
+    EXPECT_EQ(device->GetLightInfo().light, 3);
+    EXPECT_EQ(device->GetLightInfo().speed, 4);
+    EXPECT_EQ(device->GetLightInfo().blue, 7);
+    EXPECT_EQ(device->GetKeyList()[38].current.assignment, (data::KeyAssignment{0x20, 0x02, 0x04}));
+
+    // every packet of the receiver carries at most 24 data bytes
+    const auto packets = keypad->AcceptedPackets();
+    ASSERT_FALSE(packets.empty());
+    for (const sim::SimPacketRecord& r : packets) {
+        EXPECT_EQ(r.link, SimLink::Receiver);
+        EXPECT_LE(r.bytes[4], 24);
+    }
+    EXPECT_EQ(keypad->AcceptedPackets(0x07).size(), 3u); // 24 + 24 + 15 bytes of key table
+}
+
+TEST_F(KeyboardDeviceTest, HostileInformationBlocksLeaveTheKeypadUntouched) {
+    for (const std::uint8_t count : {0, 171, 255}) {
+        SCOPED_TRACE(int{count});
+        keypad->ResetMemory();
+        keypad->SetKeyCount(count);
+        keypad->ClearPacketLog();
+        const auto keysBefore = keypad->Region(sim::SimRegion::KeyTable);
+        const auto paramBefore = keypad->Region(sim::SimRegion::Param);
+        Connect();
+        EXPECT_FALSE(device->IsConfigValid());
+        device->SelectKey(0);
+        const auto words = data::KeyEntry::Make(0, {0x20, 0, 0x04}, KeyCodeTable()[0]).ToWords();
+        device->SetKeyAssignment(words[0], words[1], words[2]);
+        EXPECT_EQ(device->DownloadCurrentKeyAssignments(0), 0);
+        EXPECT_EQ(device->WriteOnboardProfile(0, 0, 1, 0, 0), 0);
+        SetLighting(*device, 19, 4, 0, {255, 0, 0}, 1);
+        device->ApplyLightSettings();
+        device->SetCustomGroup(1);
+        device->SetCustomKeyColor(0);
+        device->FillCustomColors(true);
+        device->SendLightFrame();
+        EXPECT_EQ(WritesSeen(), 0u);
+        EXPECT_EQ(keypad->Region(sim::SimRegion::KeyTable), keysBefore);
+        EXPECT_EQ(keypad->Region(sim::SimRegion::Param), paramBefore);
+        EXPECT_FALSE(keypad->InSession());
+    }
+}
+
+TEST_F(KeyboardDeviceTest, HostileLedNumbersAndLevelsAreRefused) {
+    keypad->SetLedNumber(static_cast<std::size_t>(KeypadKey::Esc), 170);
+    keypad->SetLedNumber(static_cast<std::size_t>(KeypadKey::Fn), 254);
+    keypad->PokeByte(sim::SimRegion::Param, 2, 200); // brightness
+    keypad->PokeByte(sim::SimRegion::Param, 3, 9);   // speed = 4 - 9
+    Connect();
+    ASSERT_TRUE(device->IsConfigValid());
+    EXPECT_EQ(device->Config().maps.position[0], 0);
+    EXPECT_EQ(device->Config().maps.led[0], kNoEntry);
+    EXPECT_EQ(device->Config().maps.led[110], kNoEntry);
+    EXPECT_NE(device->Config().maps.led[34], kNoEntry);
+    EXPECT_EQ(device->GetLightInfo().light, 4);
+    EXPECT_EQ(device->GetLightInfo().speed, 0);
+    EXPECT_EQ(ProfileEntry(userRoot)["LightInfo"]["Speed"].asInt(), 0);
+
+    // a custom colour write never reaches past the keypad's 21 LEDs
+    SetLighting(*device, 19, 4, 0, {255, 0, 0}, 0);
+    device->ApplyLightSettings();
+    device->SetCustomGroup(0);
+    for (int slot = 0; slot < 170; ++slot)
+        device->SetCustomKeyColor(slot);
+    for (const sim::SimPacketRecord& r : keypad->AcceptedPackets(kWriteColours)) {
+        const int offset = r.bytes[5] | (r.bytes[6] << 8);
+        EXPECT_LE(offset % 384 + r.bytes[4], 63);
+    }
+}
+
+TEST_F(KeyboardDeviceTest, AFailedReadWritesNothingUntilAGoodRead) {
+    keypad->InjectFault(sim::SimFault::Make(sim::SimFaultKind::NoReply).OnCommand(0x07));
+    Connect();
+    EXPECT_FALSE(device->IsConfigValid());
+    EXPECT_EQ(device->DownloadCurrentKeyAssignments(0), 0);
+    EXPECT_EQ(device->WriteOnboardProfile(0, 0, 1, 0, 0), 0);
+    EXPECT_EQ(WritesSeen(), 0u);
+    EXPECT_FALSE(keypad->InSession()); // the read's exchange was closed all the same
+    EXPECT_EQ(memory->KeyAt(KeypadKey::Esc), (Code{0x20, 0x00, 0x29}));
+
+    device->OnDeviceArrived(); // a good read
+    ASSERT_TRUE(device->IsConfigValid());
+    EXPECT_EQ(device->DownloadCurrentKeyAssignments(0), 1);
+    EXPECT_EQ(memory->KeyAt(KeypadKey::Esc), (Code{0x20, 0x00, 0x29}));
+
+    // the key count changing under the program stops the key download too
+    keypad->SetKeyCount(20);
+    EXPECT_EQ(device->DownloadCurrentKeyAssignments(0), 0);
+    EXPECT_FALSE(device->IsConfigValid());
+}
+
+TEST_F(KeyboardDeviceTest, WriteResultsAreTheKeypadsAnswers) {
+    Connect();
+    struct Case {
+        sim::SimFaultKind fault;
+        std::uint8_t command;
+        int expected;
+    };
+    for (const Case c : {Case{sim::SimFaultKind::StatusError, kWriteParam, -102},
+                         Case{sim::SimFaultKind::StatusBusy, kWriteParam, -103}}) {
+        keypad->ClearPacketLog();
+        keypad->InjectFault(sim::SimFault::Make(c.fault).OnCommand(c.command));
+        EXPECT_EQ(device->WriteOnboardProfile(0, 0, 1, 0, 0), c.expected);
+        const auto commands = Commands();
+        ASSERT_FALSE(commands.empty());
+        EXPECT_EQ(commands.back(), kEnd) << "every exchange ends";
+        EXPECT_FALSE(keypad->InSession());
+    }
+    keypad->ClearPacketLog();
+    keypad->InjectFault(sim::SimFault::Make(sim::SimFaultKind::StatusBusy).OnCommand(kWriteKeys));
+    EXPECT_EQ(device->DownloadCurrentKeyAssignments(0), -103);
+    EXPECT_EQ(Commands().back(), kEnd);
+    keypad->ClearPacketLog();
+    EXPECT_EQ(device->DownloadCurrentKeyAssignments(1), -201); // the keypad has one key table
+    EXPECT_EQ(keypad->AcceptedPackets(kWriteKeys).size(), 0u);
+    EXPECT_EQ(Commands().back(), kEnd);
+    EXPECT_EQ(keypad->SessionViolations(), 0);
+
+    // a refused BeginSession: nothing is written, and the EndSession still goes out
+    keypad->ClearPacketLog();
+    keypad->InjectFault(sim::SimFault::Make(sim::SimFaultKind::StatusError).OnCommand(kBegin));
+    EXPECT_EQ(device->WriteOnboardProfile(0, 0, 1, 0, 0), -102);
+    EXPECT_EQ(Commands(), (std::vector<std::uint8_t>{kBegin, kEnd}));
+    EXPECT_FALSE(keypad->InSession());
+}
+
+TEST_F(KeyboardDeviceTest, CustomColoursGoToTheirBankScaledOnlyForGroupWrites) {
+    Connect();
+    data::CKeyboardProfiledata& profile = device->ProfileData();
+    std::vector<data::CustomColor> colours(170);
+    colours[0] = {200, 100, 40, 128}; // Esc
+    colours[34] = {10, 20, 30, 255};  // Backspace
+    profile.SetCustomColors(colours, 0);
+    profile.SetCustomGroupIndex(0);
+    keypad->ClearPacketLog();
+    SetLighting(*device, 19, 4, 0, {0, 0, 250}, 2); // custom colours, device bank 2
+    device->ApplyLightSettings();
+    const std::uint8_t escLed = device->Config().maps.led[0];
+    const std::uint8_t bkspLed = device->Config().maps.led[34];
+    auto bank = memory->ColourBank(2, 512, 63);
+    EXPECT_EQ((std::array{bank[escLed * 3u], bank[escLed * 3u + 1], bank[escLed * 3u + 2]}),
+              (std::array<std::uint8_t, 3>{100, 50, 20}));
+    EXPECT_EQ((std::array{bank[bkspLed * 3u], bank[bkspLed * 3u + 1], bank[bkspLed * 3u + 2]}),
+              (std::array<std::uint8_t, 3>{9, 19, 29}));
+    const auto groupPackets = keypad->AcceptedPackets(kWriteColours);
+    ASSERT_EQ(groupPackets.size(), 2u);
+    EXPECT_EQ(groupPackets[0].bytes[5] | (groupPackets[0].bytes[6] << 8), 2 * 512);
+
+    // a click on a light: unscaled, at bank x 384, and kept in the profile's group
+    keypad->ClearPacketLog();
+    device->SetCustomKeyColor(34);
+    bank = memory->ColourBank(2, 384, 63);
+    EXPECT_EQ((std::array{bank[bkspLed * 3u], bank[bkspLed * 3u + 1], bank[bkspLed * 3u + 2]}),
+              (std::array<std::uint8_t, 3>{0, 0, 250}));
+    EXPECT_EQ((std::array{bank[escLed * 3u], bank[escLed * 3u + 1], bank[escLed * 3u + 2]}),
+              (std::array<std::uint8_t, 3>{200, 100, 40}));
+    EXPECT_EQ(profile.GetCustomColors(0, 170)[34], (data::CustomColor{0, 0, 250, 255}));
+
+    // outside mode 19 a click changes no device memory
+    SetLighting(*device, 6, 4, 0, {0, 0, 250}, 2);
+    device->ApplyLightSettings();
+    keypad->ClearPacketLog();
+    device->SetCustomKeyColor(0);
+    EXPECT_EQ(keypad->AcceptedPackets(kWriteColours).size(), 0u);
+}
+
+TEST_F(KeyboardDeviceTest, AShortKeyListIsPaddedAndTheSelectedKeyChecked) {
+    Connect();
+    device->SetKeyList({data::KeyEntry::Make(0, {0x20, 0, 0x05}, KeyCodeTable()[0])});
+    const auto keys = device->GetKeyList();
+    ASSERT_EQ(keys.size(), 170u);
+    EXPECT_EQ(keys[110].current.assignment, KeyCodeTable()[110]);
+    EXPECT_EQ(keys[169].defaults.slot, 169);
+    ASSERT_EQ(device->DownloadCurrentKeyAssignments(0), 1);
+    EXPECT_EQ(memory->KeyAt(KeypadKey::Esc), (Code{0x20, 0x00, 0x05}));
+    EXPECT_EQ(memory->KeyAt(KeypadKey::Fn), (Code{0xA0, 0x01, 0x00}));
+
+    device->SelectKey(34);
+    for (int bad : {-1, 170, 1000})
+        device->SelectKey(bad);
+    EXPECT_EQ(device->SelectedKey(), 34);
+    const auto words = data::KeyEntry::Make(0, {0x20, 0, 0x06}, {}).ToWords();
+    device->SetKeyAssignment(words[0], words[1], words[2]);
+    EXPECT_EQ(device->GetKeyList()[34].current.assignment, (data::KeyAssignment{0x20, 0, 0x06}));
+    EXPECT_EQ(device->GetKeyList()[34].current.slot, 34);
+}
+
+TEST_F(KeyboardDeviceTest, ASlotSwitchedOnTheKeypadIsReadAndRefreshedOnTheUiThread) {
+    Connect();
+    OpenNotifications(SimLink::Cable);
+    QThread* refreshThread = nullptr;
+    int refreshes = 0;
+    QObject::connect(
+        device.get(), &CCorvaneKeyboardDevice::panelRefreshed, device.get(),
+        [&] {
+            refreshThread = QThread::currentThread();
+            ++refreshes;
+        },
+        Qt::DirectConnection);
+    memory->SwitchSlotOnDevice(3);
+    ASSERT_TRUE(WaitUntil([&] { return refreshes > 0; }));
+    EXPECT_EQ(refreshThread, device->thread());
+    EXPECT_EQ(device->LastSyncCode(), 0x1003);
+    EXPECT_EQ(device->OnboardIndex(), 3);
+    EXPECT_EQ(device->GetLightInfo().selectItem, 4); // slot 3's own settings
+    ASSERT_TRUE(WaitUntil([&] {
+        return device->FindPageControl(QStringLiteral("polling_rate_option_0")) != nullptr;
+    }));
+
+    // a change now goes to slot 3 and leaves slot 0 as it was
+    const auto slot0 = memory->OnboardRecord(0);
+    SetLighting(*device, 12, 1, 1, {5, 5, 5});
+    device->SaveProfile();
+    EXPECT_EQ(device->WriteOnboardProfile(0, 0, 1, 0, 0), 1);
+    EXPECT_EQ(memory->OnboardRecord(3)[1], 12);
+    EXPECT_EQ(memory->OnboardRecord(0), slot0);
+    EXPECT_EQ(memory->ActiveSlot(), 3);
+
+    // the Fn layer's code works the same; noise changes nothing
+    memory->SwitchSlotOnDevice(1, true);
+    ASSERT_TRUE(WaitUntil([&] { return device->OnboardIndex() == 1; }));
+    const int before = refreshes;
+    keypad->SendNotification(0x1212);
+    keypad->SendNotification(0x0FFF);
+    ASSERT_TRUE(WaitUntil([&] { return device->LastSyncCode() == 0x0FFF; }));
+    EXPECT_EQ(refreshes, before);
+    EXPECT_EQ(device->OnboardIndex(), 1);
+}
+
+TEST_F(KeyboardDeviceTest, ARereadRequestReadsTheKeypadAgain) {
+    Connect();
+    OpenNotifications(SimLink::Cable);
+    memory->SetRecordMode(0, 14);
+    memory->RequestSync(false);
+    ASSERT_TRUE(WaitUntil([&] { return device->LastSyncCode() == 1025; }));
+    device->OnDeviceSync(); // what timer 1002 of the list entry runs
+    EXPECT_EQ(device->GetLightInfo().selectItem, 14);
+    EXPECT_EQ(ProfileEntry(userRoot)["LightInfo"]["SelectItem"].asInt(), 14);
+}
+
+TEST_F(KeyboardDeviceTest, TheSystemSettingsShowInThePage) {
+    Connect();
+    device->SetSystemSettings(data::PackHalves(40, 2), data::PackHalves(1, 3),
+                              data::PackHalves(0, 1));
+    device->RefreshPanel();
+    EXPECT_TRUE(device->IsWinLockOn());
+    EXPECT_FALSE(device->IsWFlagOn());
+    EXPECT_TRUE(device->IsKey6FlagOn());
+    EXPECT_EQ(device->GetRepeatRate(), 40);
+    const auto selected = [&](const QString& name) {
+        auto* button = qobject_cast<QAbstractButton*>(device->FindPageControl(name));
+        return button && button->isChecked();
+    };
+    EXPECT_TRUE(selected(QStringLiteral("polling_rate_option_3")));
+    EXPECT_FALSE(selected(QStringLiteral("polling_rate_option_0")));
+    EXPECT_TRUE(selected(QStringLiteral("repeat_delay_check_2")));
+    QWidget* label = device->FindPageControl(QStringLiteral("repeat_delay_time_label1"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(CControlUI(label).GetText().endsWith(QStringLiteral("750ms")));
+
+    device->ShowPollingRate(7);
+    device->ShowRepeatDelay(7);
+    EXPECT_TRUE(selected(QStringLiteral("polling_rate_option_0")));
+    EXPECT_TRUE(selected(QStringLiteral("repeat_delay_check_0")));
+
+    // the flags and the polling rate travel in the onboard record
+    device->SaveProfile();
+    ASSERT_EQ(device->WriteOnboardProfile(0, 0, 1, 0, 0), 1);
+    const auto record = memory->OnboardRecord(0);
+    EXPECT_EQ(record[19], 0); // WFlag
+    EXPECT_EQ(record[20], 1); // Key6Flag
+    EXPECT_EQ(record[21], 1); // WinFlag
+    EXPECT_EQ(record[22], 3); // PollingRate
+}
+
+} // namespace
+} // namespace vpc::test
