@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Start-up time, resident memory and CPU use of the running program.
 
-Starts the program (offscreen, private data folders, its own session bus when run
+Starts the program (on the display, or offscreen without one; private data folders, its own session bus when run
 under dbus-run-session) and reports:
   - time from process start to the simulated keypad bound and the window shown,
     over several starts (min / median / max);
@@ -24,8 +24,9 @@ MARKER = b"Device arrived in slot 1"
 
 def start(program, args, home):
     env = dict(os.environ)
+    if not env.get("DISPLAY") and not env.get("WAYLAND_DISPLAY"):
+        env.setdefault("QT_QPA_PLATFORM", "offscreen")
     env.update({
-        "QT_QPA_PLATFORM": "offscreen",
         "XDG_DATA_HOME": os.path.join(home, "data"),
         "XDG_CACHE_HOME": os.path.join(home, "cache"),
         "XDG_CONFIG_HOME": os.path.join(home, "config"),
