@@ -199,7 +199,7 @@ void CDeviceProfileUI::CopyProfile() {
 int CDeviceProfileUI::RenameProfile(const QString& name) {
     const int selected = GetSelectedIndex();
     if (!Combo())
-        return static_cast<int>(data::RenameResult::Duplicate);
+        return static_cast<int>(data::RenameResult::NotDone);
     const data::RenameResult result = m_list.Rename(selected, name.toStdString());
     Mirror();
     return static_cast<int>(result);
