@@ -1,8 +1,9 @@
 // libFuzzer target over the program's data files: each input is a profile file, read and
 // repaired by Load, read by every typed getter of the four profile classes, written back,
-// saved and read again; the same bytes also serve as light configuration, effect file and
-// settings files. Besides crashes it traps when a saved value does not read back the same,
-// when the rest of a saved file is not kept, or when a replaced file was not kept aside.
+// saved and read again; the same bytes also serve as light configuration, effect file,
+// profile list, imported profile and settings files. Besides crashes it traps when a saved
+// value does not read back the same, when the rest of a saved file is not kept, or when a
+// replaced file was not kept aside.
 #include "CBasicProfiledata.h"
 #include "CHs6533Profiledata.h"
 #include "CKeyboardProfiledata.h"
@@ -11,6 +12,7 @@
 #include "JsonFile.h"
 #include "LanguageSettings.h"
 #include "PaletteFile.h"
+#include "ProfileList.h"
 #include "SkinSettings.h"
 #include "TextUtil.h"
 
@@ -299,6 +301,21 @@ void FuzzHeadset(const fs::path& folder, const Choices& c) {
     }
 }
 
+// The input as a device's profile list, and as a profile file imported into it.
+void FuzzProfileList(const fs::path& folder, std::string_view bytes, const fs::path& input) {
+    const fs::path device = folder / "device";
+    fs::create_directory(device);
+    WriteRaw(device / kProfileListFileName, bytes);
+    CProfileList list(device, folder / kDefaultName, 1);
+    list.Load();
+    Check(list.Count() >= 1, "a profile list without a profile");
+    for (int i = 0; i < list.Count(); ++i)
+        Check(IsProfileId(list.Entries()[static_cast<std::size_t>(i)].id),
+              "a listed profile id that is not a time stamp");
+    list.Import(input);
+    list.Select(list.Count() - 1);
+}
+
 void FuzzSettingsFiles(const fs::path& folder, const fs::path& input) {
     ReadLanguageList(input);
     const CPaletteFile palette(input, folder / kDefaultName);
@@ -338,6 +355,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WriteRaw(profile, bytes);
     FuzzHeadset(folder, choices);
 
+    WriteRaw(profile, bytes);
+    FuzzProfileList(folder, bytes, profile);
     FuzzSettingsFiles(folder, profile);
     Clean(folder);
     return 0;
