@@ -293,17 +293,20 @@ ListFileState CProfileList::Load() {
     return state;
 }
 
-bool CProfileList::Select(int index) {
-    const std::filesystem::path file = ProfilePath(index);
-    if (file.empty())
-        return false;
+int CProfileList::ReloadAndFind(int index) {
+    if (index < 0 || index >= Count())
+        return -1;
     const std::string id = m_entries[static_cast<std::size_t>(index)].id;
     Reload();
-    const int found = IndexOfId(id);
+    return IndexOfId(id);
+}
+
+bool CProfileList::Select(int index) {
+    const int found = ReloadAndFind(index);
     if (found < 0)
         return false;
     m_storedSelection = found;
-    m_currentId = id;
+    m_currentId = m_entries[static_cast<std::size_t>(found)].id;
     WriteList();
     return true;
 }
@@ -337,13 +340,10 @@ int CProfileList::Add() {
 }
 
 int CProfileList::Copy(int index) {
-    if (ProfilePath(index).empty())
-        return -1;
-    const std::string sourceId = m_entries[static_cast<std::size_t>(index)].id;
-    Reload();
-    const int source = IndexOfId(sourceId);
+    const int source = ReloadAndFind(index);
     if (source < 0)
         return -1;
+    const std::string sourceId = m_entries[static_cast<std::size_t>(source)].id;
     ProfileEntry entry{MakeCopyName(m_entries[static_cast<std::size_t>(source)].name, m_entries),
                        FreshId(m_entries)};
     Json::Value document = ReadJsonFile(FileOf(sourceId));
@@ -360,13 +360,12 @@ int CProfileList::Copy(int index) {
 }
 
 int CProfileList::Delete(int index) {
-    if (Count() <= 1 || ProfilePath(index).empty())
+    if (Count() <= 1)
         return -1;
-    const std::string id = m_entries[static_cast<std::size_t>(index)].id;
-    Reload();
-    const int found = IndexOfId(id);
+    const int found = ReloadAndFind(index);
     if (found < 0 || Count() <= 1)
         return -1;
+    const std::string id = m_entries[static_cast<std::size_t>(found)].id;
     const std::vector<ProfileEntry> before = m_entries;
     const int previousSelection = m_storedSelection;
     const std::string previousCurrent = m_currentId;
@@ -391,11 +390,10 @@ RenameResult CProfileList::Rename(int index, std::string_view name) {
         return RenameResult::NotDone;
     if (IsBlank(name))
         return RenameResult::Blank;
-    const std::string id = m_entries[static_cast<std::size_t>(index)].id;
-    Reload();
-    const int found = IndexOfId(id);
+    const int found = ReloadAndFind(index);
     if (found < 0)
         return RenameResult::NotDone;
+    const std::string id = m_entries[static_cast<std::size_t>(found)].id;
     for (int i = 0; i < Count(); ++i) {
         if (i != found && SameProfileName(m_entries[static_cast<std::size_t>(i)].name, name))
             return RenameResult::Duplicate;
@@ -422,13 +420,10 @@ RenameResult CProfileList::Rename(int index, std::string_view name) {
 }
 
 bool CProfileList::Reset(int index) {
-    if (ProfilePath(index).empty())
-        return false;
-    const std::string id = m_entries[static_cast<std::size_t>(index)].id;
-    Reload();
-    const int found = IndexOfId(id);
+    const int found = ReloadAndFind(index);
     if (found < 0)
         return false;
+    const std::string id = m_entries[static_cast<std::size_t>(found)].id;
     Json::Value document = ReadJsonFile(m_defaultProfile);
     if (!document.isObject() || !document["Device"].isArray()) {
         qCWarning(lcVpcData) << "default profile unreadable, profile not reset:"

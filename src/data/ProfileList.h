@@ -106,6 +106,9 @@ public:
 
 private:
     std::filesystem::path FileOf(const std::string& id) const;
+    // Where the profile now at index stands in the list file read again; -1 when index is out
+    // of range or the file no longer lists that profile.
+    int ReloadAndFind(int index);
     // A time stamp id that no entry of taken and no file in the folder has.
     std::string FreshId(const std::vector<ProfileEntry>& taken) const;
     Json::Value NewProfileDocument(const std::string& name, const std::string& id) const;

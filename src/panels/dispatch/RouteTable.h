@@ -80,7 +80,9 @@ private:
 };
 
 // What the main window's Notify calls: writes the debug lines of a notification and runs its
-// routes.
+// routes. The window owns one, built with a function that returns the current device, lets each
+// panel register its routes (RegisterProfileRoutes, ...) and calls Dispatch(msg) from Notify
+// before the toolkit's default handling.
 class CEventDispatcher {
 public:
     using CurrentDeviceProvider = std::function<CurrentDevice()>;
