@@ -126,15 +126,15 @@ std::unique_ptr<vpc::hidemu::CHidrawTestbed> MakeEnumerationTestbed(benchmark::S
         state.SkipWithError(("umockdev testbed unavailable: " + why).c_str());
         return nullptr;
     }
-    vpc::hidemu::HidrawInterfaceSpec spec;
-    spec.vendorId = 0x320F;
-    spec.version = 0x0102;
-    spec.interfaceNumber = 1;
-    spec.name = "VORNA PAD QMT58";
-    spec.reportDescriptor = vpc::sim::KeypadInterfaceDescriptor();
+    vpc::hidemu::EmulatedInterface iface;
+    iface.vendorId = 0x320F;
+    iface.version = 0x0102;
+    iface.interfaceNumber = 1;
+    iface.name = "VORNA PAD QMT58";
+    iface.reportDescriptor = vpc::sim::KeypadInterfaceDescriptor();
     for (int i = 0; i < kInterfaces; ++i) {
-        spec.productId = static_cast<std::uint16_t>(0x5000 + i);
-        if (testbed->Plug(spec).empty()) {
+        iface.productId = static_cast<std::uint16_t>(0x5000 + i);
+        if (testbed->Plug(iface).empty()) {
             state.SkipWithError("an emulated interface could not be added");
             return nullptr;
         }

@@ -67,7 +67,7 @@ CHidrawTestbed::~CHidrawTestbed() {
         g_object_unref(m_testbed);
 }
 
-std::string CHidrawTestbed::Plug(const HidrawInterfaceSpec& spec,
+std::string CHidrawTestbed::Plug(const EmulatedInterface& emulated,
                                  CFuseHidrawServer::WriteHandler onWrite) {
     std::lock_guard lock(m_mutex);
     unsigned number = 0;
@@ -78,40 +78,42 @@ std::string CHidrawTestbed::Plug(const HidrawInterfaceSpec& spec,
     const std::string name = "hidraw" + std::to_string(number);
     const unsigned serial = m_nextSerial++;
     const std::string port = "1-" + std::to_string(serial);
-    const unsigned iface =
-        spec.interfaceNumber < 0 ? 0u : static_cast<unsigned>(spec.interfaceNumber);
+    const unsigned interfaceNumber =
+        emulated.interfaceNumber < 0 ? 0u : static_cast<unsigned>(emulated.interfaceNumber);
 
     Plugged plugged;
     const std::string usb = Take(umockdev_testbed_add_device(
-        m_testbed, "usb", port.c_str(), nullptr, "bcdDevice", Hex("%04x", spec.version).c_str(),
-        "idVendor", Hex("%04x", spec.vendorId).c_str(), "idProduct",
-        Hex("%04x", spec.productId).c_str(), nullptr, "DEVTYPE", "usb_device", nullptr));
+        m_testbed, "usb", port.c_str(), nullptr, "bcdDevice", Hex("%04x", emulated.version).c_str(),
+        "idVendor", Hex("%04x", emulated.vendorId).c_str(), "idProduct",
+        Hex("%04x", emulated.productId).c_str(), nullptr, "DEVTYPE", "usb_device", nullptr));
     if (usb.empty())
         return {};
     plugged.sysPaths.push_back(usb);
-    const std::string interfaceName = port + ":1." + std::to_string(iface);
+    const std::string interfaceName = port + ":1." + std::to_string(interfaceNumber);
     const std::string usbInterface = Take(umockdev_testbed_add_device(
         m_testbed, "usb", interfaceName.c_str(), usb.c_str(), "bInterfaceNumber",
-        Hex("%02x", iface).c_str(), nullptr, "DEVTYPE", "usb_interface", nullptr));
+        Hex("%02x", interfaceNumber).c_str(), nullptr, "DEVTYPE", "usb_interface", nullptr));
     if (!usbInterface.empty())
         plugged.sysPaths.push_back(usbInterface);
     const std::string hidName =
-        Hex("%04X:%04X:%04X.%04X", spec.busType, spec.vendorId, spec.productId, serial);
+        Hex("%04X:%04X:%04X.%04X", emulated.busType, emulated.vendorId, emulated.productId, serial);
     std::string phys = "usb-0000:00:14.0-" + std::to_string(serial);
-    if (spec.interfaceNumber >= 0)
-        phys += "/input" + std::to_string(spec.interfaceNumber);
+    if (emulated.interfaceNumber >= 0)
+        phys += "/input" + std::to_string(emulated.interfaceNumber);
     const std::string hid =
         usbInterface.empty()
             ? std::string()
             : Take(umockdev_testbed_add_device(
                   m_testbed, "hid", hidName.c_str(), usbInterface.c_str(), nullptr, "HID_ID",
-                  Hex("%04X:%08X:%08X", spec.busType, spec.vendorId, spec.productId).c_str(),
-                  "HID_NAME", spec.name.c_str(), "HID_PHYS", phys.c_str(), "HID_UNIQ", "",
+                  Hex("%04X:%08X:%08X", emulated.busType, emulated.vendorId, emulated.productId)
+                      .c_str(),
+                  "HID_NAME", emulated.name.c_str(), "HID_PHYS", phys.c_str(), "HID_UNIQ", "",
                   nullptr));
     std::string raw;
     if (!hid.empty()) {
         plugged.sysPaths.push_back(hid);
-        std::vector<guint8> descriptor(spec.reportDescriptor.begin(), spec.reportDescriptor.end());
+        std::vector<guint8> descriptor(emulated.reportDescriptor.begin(),
+                                       emulated.reportDescriptor.end());
         umockdev_testbed_set_attribute_binary(m_testbed, hid.c_str(), "report_descriptor",
                                               descriptor.data(),
                                               static_cast<gsize>(descriptor.size()));

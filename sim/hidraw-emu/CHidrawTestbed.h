@@ -18,7 +18,7 @@ typedef struct _UMockdevTestbed UMockdevTestbed;
 namespace vpc::hidemu {
 
 // What one emulated USB HID interface shows in sysfs.
-struct HidrawInterfaceSpec {
+struct EmulatedInterface {
     std::uint16_t busType = 3; // USB
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
@@ -39,7 +39,7 @@ public:
 
     // Plugs an interface in under the lowest free hidrawN; returns that name, empty on failure.
     // onWrite gets every report a client writes to the node.
-    std::string Plug(const HidrawInterfaceSpec& spec, CFuseHidrawServer::WriteHandler onWrite = {});
+    std::string Plug(const EmulatedInterface& iface, CFuseHidrawServer::WriteHandler onWrite = {});
     // Unplugs it: open files see the hang-up, the node and the sysfs entries disappear.
     bool Unplug(const std::string& name);
     // Sends an input report to every open of the node.

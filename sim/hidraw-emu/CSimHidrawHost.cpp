@@ -73,13 +73,13 @@ void CSimHidrawHost::OnLinkChanged(CSimDevice& device, SimLink link, bool presen
     if (weakDevice.expired())
         return;
     const sim::SimUsbIdentity identity = device.Identity(link);
-    HidrawInterfaceSpec spec;
-    spec.vendorId = identity.vendorId;
-    spec.productId = identity.productId;
-    spec.version = identity.version;
-    spec.interfaceNumber = identity.interfaceNumber;
-    spec.name = identity.name;
-    spec.reportDescriptor = identity.reportDescriptor;
+    EmulatedInterface iface;
+    iface.vendorId = identity.vendorId;
+    iface.productId = identity.productId;
+    iface.version = identity.version;
+    iface.interfaceNumber = identity.interfaceNumber;
+    iface.name = identity.name;
+    iface.reportDescriptor = identity.reportDescriptor;
     std::weak_ptr<CSimHidrawHost> weakHost = weak_from_this();
     auto node = std::make_shared<std::string>();
     // the firmware model answers on the FUSE server's thread; late answers go to the scheduler
@@ -92,7 +92,7 @@ void CSimHidrawHost::OnLinkChanged(CSimDevice& device, SimLink link, bool presen
         for (sim::SimReport& answer : outcome.reports)
             host->Send(*node, std::move(answer.bytes), answer.delay);
     };
-    *node = m_testbed.Plug(spec, onWrite);
+    *node = m_testbed.Plug(iface, onWrite);
     if (node->empty())
         return;
     std::lock_guard lock(m_mutex);

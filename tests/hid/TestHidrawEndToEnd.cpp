@@ -23,41 +23,41 @@
 using namespace std::chrono_literals;
 using vpc::hid::CHidDevice;
 using vpc::hidemu::CHidrawTestbed;
-using vpc::hidemu::HidrawInterfaceSpec;
+using vpc::hidemu::EmulatedInterface;
 
 namespace vpc::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-HidrawInterfaceSpec KeypadSpec(std::uint16_t productId = 0x5055) {
-    HidrawInterfaceSpec spec;
-    spec.vendorId = 0x320F;
-    spec.productId = productId;
-    spec.version = 0x0102;
-    spec.interfaceNumber = 1;
-    spec.name = "VORNA PAD QMT58";
-    spec.reportDescriptor = sim::KeypadInterfaceDescriptor();
-    return spec;
+EmulatedInterface KeypadInterface(std::uint16_t productId = 0x5055) {
+    EmulatedInterface iface;
+    iface.vendorId = 0x320F;
+    iface.productId = productId;
+    iface.version = 0x0102;
+    iface.interfaceNumber = 1;
+    iface.name = "VORNA PAD QMT58";
+    iface.reportDescriptor = sim::KeypadInterfaceDescriptor();
+    return iface;
 }
 
 // One vendor collection with 8-byte reports and no report ids.
-HidrawInterfaceSpec SingleCollectionSpec(int interfaceNumber) {
-    HidrawInterfaceSpec spec;
-    spec.vendorId = 0x0C76;
-    spec.productId = 0x1630;
-    spec.version = 0x0200;
-    spec.interfaceNumber = interfaceNumber;
-    spec.name = "single collection";
-    spec.reportDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x00,
-                             0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x08, 0x09, 0x01,
-                             0x81, 0x02, 0x09, 0x01, 0x91, 0x02, 0xC0};
-    return spec;
+EmulatedInterface SingleCollectionInterface(int interfaceNumber) {
+    EmulatedInterface iface;
+    iface.vendorId = 0x0C76;
+    iface.productId = 0x1630;
+    iface.version = 0x0200;
+    iface.interfaceNumber = interfaceNumber;
+    iface.name = "single collection";
+    iface.reportDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x00,
+                              0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x08, 0x09, 0x01,
+                              0x81, 0x02, 0x09, 0x01, 0x91, 0x02, 0xC0};
+    return iface;
 }
 
-std::string PathOf(const std::string& node, const HidrawInterfaceSpec& spec, unsigned col) {
+std::string PathOf(const std::string& node, const EmulatedInterface& iface, unsigned col) {
     return CHidrawTestbed::DevNode(node) + "#" +
-           hid::MakeInterfaceTail(spec.vendorId, spec.productId, spec.interfaceNumber, col);
+           hid::MakeInterfaceTail(iface.vendorId, iface.productId, iface.interfaceNumber, col);
 }
 
 std::vector<std::string> ListAll(CHidDevice& device) {
@@ -126,7 +126,7 @@ protected:
 
     // A keypad interface whose written reports are collected in written.
     std::string PlugKeypad() {
-        return testbed->Plug(KeypadSpec(), [this](auto report) { written.Add(report); });
+        return testbed->Plug(KeypadInterface(), [this](auto report) { written.Add(report); });
     }
     WrittenReports written;
 };
@@ -137,9 +137,9 @@ TEST_F(HidrawSysfsTest, EnumerationGivesOnePathPerTopLevelCollection) {
     EXPECT_TRUE(paths.empty()) << "a fresh testbed has no hidraw class";
     EXPECT_FALSE(scanner.NextInterfacePath().has_value());
 
-    const auto keypad = KeypadSpec();
-    const auto single = SingleCollectionSpec(2);
-    const auto noInterface = SingleCollectionSpec(-1);
+    const auto keypad = KeypadInterface();
+    const auto single = SingleCollectionInterface(2);
+    const auto noInterface = SingleCollectionInterface(-1);
     const std::string n0 = testbed->Plug(keypad);
     const std::string n1 = testbed->Plug(single);
     const std::string n2 = testbed->Plug(noInterface);
@@ -183,9 +183,9 @@ TEST_F(HidrawSysfsTest, AnUnreadableInterfaceIsSkippedAndTheRestListed) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string first = testbed->Plug(SingleCollectionSpec(0));
-        const std::string middle = testbed->Plug(SingleCollectionSpec(1));
-        const std::string last = testbed->Plug(SingleCollectionSpec(2));
+        const std::string first = testbed->Plug(SingleCollectionInterface(0));
+        const std::string middle = testbed->Plug(SingleCollectionInterface(1));
+        const std::string last = testbed->Plug(SingleCollectionInterface(2));
         c.damage(*testbed, middle);
         CHidDevice scanner(backend);
         const auto paths = ListAll(scanner);
@@ -196,10 +196,10 @@ TEST_F(HidrawSysfsTest, AnUnreadableInterfaceIsSkippedAndTheRestListed) {
             testbed->Unplug(node);
     }
     // a descriptor that a safe parser must refuse hides only its own interface
-    auto hostile = SingleCollectionSpec(1);
+    auto hostile = SingleCollectionInterface(1);
     hostile.reportDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x10,
                                 0x25, 0x01, 0x75, 0x08, 0x95, 0x08, 0x81, 0x02, 0xC0}; // min > max
-    testbed->Plug(SingleCollectionSpec(0));
+    testbed->Plug(SingleCollectionInterface(0));
     testbed->Plug(hostile);
     CHidDevice scanner(backend);
     EXPECT_EQ(ListAll(scanner).size(), 1u);
@@ -207,13 +207,13 @@ TEST_F(HidrawSysfsTest, AnUnreadableInterfaceIsSkippedAndTheRestListed) {
 
 TEST_F(HidrawSysfsTest, ManyInterfacesAllListedInNodeOrder) {
     for (int i = 0; i < 20; ++i)
-        ASSERT_FALSE(testbed->Plug(SingleCollectionSpec(i)).empty());
+        ASSERT_FALSE(testbed->Plug(SingleCollectionInterface(i)).empty());
     CHidDevice scanner(backend);
     const auto paths = ListAll(scanner);
     ASSERT_EQ(paths.size(), 20u);
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(paths[static_cast<std::size_t>(i)],
-                  PathOf("hidraw" + std::to_string(i), SingleCollectionSpec(i), 0));
+                  PathOf("hidraw" + std::to_string(i), SingleCollectionInterface(i), 0));
 }
 
 TEST_F(HidrawNodeTest, OpenReadsIdentityAndCapabilitiesOfEachCollection) {
@@ -228,7 +228,7 @@ TEST_F(HidrawNodeTest, OpenReadsIdentityAndCapabilitiesOfEachCollection) {
         SCOPED_TRACE(c.collection);
         CHidDevice device(backend);
         ASSERT_TRUE(
-            device.Open(PathOf(node, KeypadSpec(), c.collection), true, false, true, false));
+            device.Open(PathOf(node, KeypadInterface(), c.collection), true, false, true, false));
         EXPECT_EQ(device.Attributes().vendorId, 0x320F);
         EXPECT_EQ(device.Attributes().productId, 0x5055);
         EXPECT_EQ(device.Attributes().versionNumber, 0x0102);
@@ -242,14 +242,14 @@ TEST_F(HidrawNodeTest, OpenReadsIdentityAndCapabilitiesOfEachCollection) {
     }
     // a path whose numbers no longer match the node opens nothing
     CHidDevice device(backend);
-    EXPECT_FALSE(device.Open(PathOf(node, KeypadSpec(0x5088), 4), true, true, true, false));
-    EXPECT_FALSE(device.Open(PathOf(node, KeypadSpec(), 5), true, true, true, false));
+    EXPECT_FALSE(device.Open(PathOf(node, KeypadInterface(0x5088), 4), true, true, true, false));
+    EXPECT_FALSE(device.Open(PathOf(node, KeypadInterface(), 5), true, true, true, false));
 }
 
 TEST_F(HidrawNodeTest, AllByteValuesTravelBothWays) {
     const std::string node = PlugKeypad();
     CHidDevice device(backend);
-    ASSERT_TRUE(device.Open(PathOf(node, KeypadSpec(), 4), true, true, true, false));
+    ASSERT_TRUE(device.Open(PathOf(node, KeypadInterface(), 4), true, true, true, false));
     // five 64-byte reports carry every byte value after the report id
     std::vector<std::array<std::uint8_t, 64>> reports(5);
     for (std::size_t r = 0; r < reports.size(); ++r) {
@@ -285,9 +285,9 @@ TEST_F(HidrawNodeTest, AllByteValuesTravelBothWays) {
 TEST_F(HidrawNodeTest, EveryOpenOfANodeGetsEveryReportOnePerRead) {
     const std::string node = PlugKeypad();
     CHidDevice command(backend), commandToo(backend), notify(backend);
-    ASSERT_TRUE(command.Open(PathOf(node, KeypadSpec(), 4), true, true, true, false));
-    ASSERT_TRUE(commandToo.Open(PathOf(node, KeypadSpec(), 4), true, false, true, false));
-    ASSERT_TRUE(notify.Open(PathOf(node, KeypadSpec(), 3), true, false, true, false));
+    ASSERT_TRUE(command.Open(PathOf(node, KeypadInterface(), 4), true, true, true, false));
+    ASSERT_TRUE(commandToo.Open(PathOf(node, KeypadInterface(), 4), true, false, true, false));
+    ASSERT_TRUE(notify.Open(PathOf(node, KeypadInterface(), 3), true, false, true, false));
     EXPECT_EQ(testbed->Nodes()->OpenCount(node), 3u);
 
     std::array<std::uint8_t, 64> echo{4, 0, 0, 0x1C};
@@ -318,7 +318,7 @@ TEST_F(HidrawNodeTest, EveryOpenOfANodeGetsEveryReportOnePerRead) {
 TEST_F(HidrawNodeTest, TimeOutReturnsFalseAfterTheLimitAndTheHandleStaysUsable) {
     const std::string node = PlugKeypad();
     CHidDevice device(backend);
-    ASSERT_TRUE(device.Open(PathOf(node, KeypadSpec(), 4), true, true, true, false));
+    ASSERT_TRUE(device.Open(PathOf(node, KeypadInterface(), 4), true, true, true, false));
     std::array<std::uint8_t, 64> in{};
     std::size_t received = 99;
     const auto start = Clock::now();
@@ -338,7 +338,7 @@ TEST_F(HidrawNodeTest, TimeOutReturnsFalseAfterTheLimitAndTheHandleStaysUsable) 
 TEST_F(HidrawNodeTest, ALateReplyWakesTheWaitingRead) {
     const std::string node = PlugKeypad();
     CHidDevice device(backend);
-    ASSERT_TRUE(device.Open(PathOf(node, KeypadSpec(), 4), true, true, true, false));
+    ASSERT_TRUE(device.Open(PathOf(node, KeypadInterface(), 4), true, true, true, false));
     const std::array<std::uint8_t, 64> reply{4, 0, 0, 0x03, 34};
     std::thread late([&] {
         std::this_thread::sleep_for(150ms);
@@ -358,7 +358,7 @@ TEST_F(HidrawNodeTest, ALateReplyWakesTheWaitingRead) {
 TEST_F(HidrawNodeTest, CloseFromAnotherThreadEndsAReadWithoutLimit) {
     const std::string node = PlugKeypad();
     CHidDevice device(backend);
-    ASSERT_TRUE(device.Open(PathOf(node, KeypadSpec(), 4), true, true, true, false));
+    ASSERT_TRUE(device.Open(PathOf(node, KeypadInterface(), 4), true, true, true, false));
     auto reader = std::async(std::launch::async, [&] {
         std::array<std::uint8_t, 64> in{};
         return device.Read(in.data(), in.size(), nullptr, CHidDevice::kInfinite);
@@ -370,7 +370,7 @@ TEST_F(HidrawNodeTest, CloseFromAnotherThreadEndsAReadWithoutLimit) {
     EXPECT_FALSE(reader.get());
     EXPECT_FALSE(device.IsOpen());
     // Open clears the cancel: the same object works again
-    ASSERT_TRUE(device.Open(PathOf(node, KeypadSpec(), 4), true, true, true, false));
+    ASSERT_TRUE(device.Open(PathOf(node, KeypadInterface(), 4), true, true, true, false));
     const std::array<std::uint8_t, 64> report{4, 9};
     testbed->Deliver(node, report);
     std::array<std::uint8_t, 64> in{};
@@ -383,7 +383,7 @@ TEST_F(HidrawNodeTest, CloseFromAnotherThreadEndsAReadWithoutLimit) {
 
 TEST_F(HidrawNodeTest, UnplugWhileOpenEndsTransfersWithAnError) {
     const std::string node = PlugKeypad();
-    const std::string path = PathOf(node, KeypadSpec(), 4);
+    const std::string path = PathOf(node, KeypadInterface(), 4);
     CHidDevice device(backend);
     ASSERT_TRUE(device.Open(path, true, true, true, false));
     auto reader = std::async(std::launch::async, [&] {
