@@ -4,7 +4,6 @@
 #include "MpDevicePowerUI.h"
 
 #include "ControlUI.h"
-#include "SilentScope.h"
 #include "SkinResources.h"
 #include "WindowImplBase.h"
 
@@ -214,11 +213,14 @@ void CDeviceOptionUI::StopAllTimers() {
 }
 
 void CDeviceOptionUI::SendDeviceOnline(bool online) {
-    if (!m_device)
-        return;
-    if (WindowImplBase* window = m_device->OwnerWindow())
+    WindowImplBase* window = m_device ? m_device->OwnerWindow() : nullptr;
+    if (window) {
+        // the main window shows or hides the entry (and moves the selection when it goes)
         window->SendMessage(kDeviceOnlineMessage, static_cast<WPARAM>(m_device->OptionRow()),
                             online ? 1 : 0);
+    } else {
+        SetEntryVisible(online);
+    }
 }
 
 bool CDeviceOptionUI::OnControlTimer(int timerId) {
@@ -268,10 +270,8 @@ void CDeviceOptionUI::OnFirstLoadTimer() {
     if (receiver && enabled) {
         if (!m_device->CheckWirelessLink()) {
             m_wirelessFailures = (m_wirelessFailures + 1) % 20;
-            if (m_visible) {
-                SetEntryVisible(false);
+            if (m_visible)
                 SendDeviceOnline(false);
-            }
             StartDeviceTimer(kTimerFirstLoad, kFirstLoadRetryMs);
             return;
         }
