@@ -10,6 +10,9 @@
 #include "DpiChoice.h"
 #include "MenuWnd.h"
 #include "MsgWnd.h"
+#include "LightControlUI.h"
+#include "LightingRoutes.h"
+#include "ProfileRoutes.h"
 #include "SkinFrame.h"
 #include "SkinResources.h"
 #include "SkinSettings.h"
@@ -36,7 +39,12 @@ constexpr QSize kWorkingSize(1000, 640);
 CMainWnd::CMainWnd(QWidget* parent)
     : WindowImplBase(parent),
       m_syncThread({[this] { return HasSyncTargets(); },
-                    [this](const SyncColor& color) { ApplySyncColor(color); }}) {
+                    [this](const SyncColor& color) { ApplySyncColor(color); }}),
+      m_dispatcher([this] {
+          vpc::devices::CCorvaneUSBDevice* device = GetCurrentDevice();
+          return vpc::panels::CurrentDevice{device, device ? device->DeviceType() : 0};
+      }) {
+    RegisterRoutes();
     m_gameLightingTimer.setSingleShot(true);
     m_gameLightingTimer.setInterval(CGameLighting::kRestoreDelayMs);
     connect(&m_gameLightingTimer, &QTimer::timeout, this, &CMainWnd::EndGameLighting);
@@ -84,6 +92,9 @@ void CMainWnd::Notify(TNotifyUI& msg) {
     if (msg.sType != DuiEvent::Timer) {
         qCDebug(lcNotify, "%s", qPrintable(msg.sType));
         qCDebug(lcNotify, "%s", qPrintable(ControlName(msg.pSender)));
+    }
+    if (m_dispatcher.Dispatch(msg)) {
+        return;
     }
     if (msg.sType == DuiEvent::Click) {
         if (msg.pSender == m_closeButton) {
@@ -202,6 +213,15 @@ void CMainWnd::FitDpiToMonitor() {
     PaintManager().SetDPI(dpi);
     resize(kWorkingSize.boundedTo(monitor->availableSize()));
     CenterWindow();
+}
+
+void CMainWnd::RegisterRoutes() {
+    vpc::panels::ProfileRouteServices profileServices;
+    profileServices.showMessage = [this](const QString& textId, int buttonMode) {
+        return ShowMessageBox(this, QString(), textId, PaintManager().GetDPI(), true, buttonMode);
+    };
+    vpc::panels::RegisterProfileRoutes(m_dispatcher.Routes(), std::move(profileServices));
+    vpc::panels::RegisterLightingRoutes(m_dispatcher.Routes(), {[this] { SynchroniseLighting(); }});
 }
 
 void CMainWnd::ShowLightControlState() {
@@ -413,6 +433,9 @@ void CMainWnd::StartDevices() {
     vpc::devices::DeviceListHooks hooks;
     hooks.restoreAndRaise = [this] { RestoreAndRaise(); };
     hooks.closePopupWindows = [this] { ClosePopupWindows(); };
+    hooks.syncLightingOffered = [this](bool offered) {
+        vpc::panels::OfferSynchronisedLighting(this, offered);
+    };
     // runs on the discovery thread: posting is the only thing it does with the window
     hooks.firstPassDone = [this] { PostMessage(AppMessages().instanceActivate, 0, 0); };
     hooks.accessDenied = [this](const QString&) {

@@ -5,6 +5,7 @@
 #include "GameLighting.h"
 #include "LightingSync.h"
 #include "PowerEvents.h"
+#include "RouteTable.h"
 #include "SkinChange.h"
 #include "TrayIcon.h"
 #include "WindowImplBase.h"
@@ -82,6 +83,8 @@ public:
     // the current device and the synchronisation worker drives them together.
     bool SynchroniseLighting();
     const CLightingSyncThread& SyncThread() const { return m_syncThread; }
+    // The routes of the panels' controls; Notify runs them.
+    vpc::panels::CEventDispatcher& Dispatcher() { return m_dispatcher; }
 
     // A game message: shows the mode on the current device for a while.
     void OnGameMessage(int kind, int mode);
@@ -112,6 +115,8 @@ private:
     void StartDevices();
 
     void ShowLightControlState();
+    // Each panel registers its routes, in the order the dispatch runs them.
+    void RegisterRoutes();
     // Devices in the order the lighting-control and sync rules name them.
     std::vector<vpc::devices::CCorvaneUSBDevice*> DevicesOfType(int deviceType) const;
     // The sync worker's view of the devices: refreshed on the UI thread, read under a lock.
@@ -149,4 +154,5 @@ private:
     std::mutex m_syncDevicesMutex;
     std::vector<vpc::devices::CCorvaneUSBDevice*> m_syncDevices;
     CLightingSyncThread m_syncThread;
+    vpc::panels::CEventDispatcher m_dispatcher;
 };
