@@ -4,8 +4,11 @@
 #include "AppMessages.h"
 #include "ControlFactory.h"
 #include "CustomControls.h"
+#include "DataFolders.h"
 #include "DeviceTable.h"
+#include "LightControlUI.h"
 #include "MainWnd.h"
+#include "MsgWnd.h"
 #include "PrivateFont.h"
 #include "ShutdownSignals.h"
 #include "SimulatedDevices.h"
@@ -48,6 +51,7 @@ void RegisterCustomControls() {
     RegisterControlClass<CRedioMacroButtonUI>(factory);
     RegisterControlClass<CAudioRecordUI>(factory);
     // The feature panels and device classes follow.
+    vpc::panels::RegisterLightingControls();
 }
 
 void ScheduleScreenshot(CMainWnd& window, const QString& file) {
@@ -59,6 +63,22 @@ void ScheduleScreenshot(CMainWnd& window, const QString& file) {
         }
         QApplication::quit();
     });
+}
+
+// Tells the user once, over the main window, when the profile folder cannot be used:
+// changes would not be kept.
+void ReportUnusableUserData(CMainWnd& window) {
+    const vpc::data::UserRootCheck check = vpc::data::CheckUserDataRoot();
+    if (check.ok) {
+        return;
+    }
+    const CSkinResources& skin = CSkinResources::Instance();
+    const QString text =
+        skin.Translate("user_data_unusable_text") + "\n" + QString::fromStdString(check.message);
+    QTimer::singleShot(
+        0, &window, [&window, text, title = skin.Translate("user_data_unusable_title")] {
+            ShowMessageBox(&window, title, text, window.PaintManager().GetDPI(), false, 0);
+        });
 }
 
 // Requests from other programs reach the main window; its broadcasts go out as signals.
@@ -143,6 +163,7 @@ int RunControlCenter(int argc, char** argv) {
     mainWindow->Create(nullptr, kMainWindowTitle, 0, 0, 800, 572);
     mainWindow->CenterWindow();
     mainWindow->show();
+    ReportUnusableUserData(*mainWindow);
     if (CAppDBusService* service = instance.Service()) {
         QObject::connect(service, &CAppDBusService::activateRequested, mainWindow.get(),
                          [&mainWindow] {

@@ -59,6 +59,23 @@ TEST(StartUpTest, StartsWithoutFontsAndWithAMissingLayoutAndShowsTheWindow) {
     }
 }
 
+TEST(StartUpTest, AnUnusableProfileFolderIsReportedAndTheProgramStillRuns) {
+    QTemporaryDir dir;
+    QFile blocker(dir.path() + "/not-a-folder");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QProcessEnvironment environment = WithoutBus(dir, VPC_SKIN_SOURCE_DIR);
+    environment.insert("VPC_USER_DATA_ROOT", blocker.fileName() + "/VORNAPADQMT58ControlCenter");
+    ProgramProcess program(environment);
+    ASSERT_TRUE(program.Start());
+    EXPECT_TRUE(program.WaitForOutput("not-a-folder", 20000)) << qPrintable(program.Output());
+    QTest::qWait(300); // the notice is up, modal
+    program.Terminate();
+    ASSERT_TRUE(program.WaitForExit(10000)) << "the notice does not hold the program";
+    EXPECT_EQ(program.ExitStatus(), QProcess::NormalExit) << qPrintable(program.Output());
+    EXPECT_EQ(program.ExitCode(), 0);
+}
+
 TEST(StartOptionsTest, ParsesSimulatedDevicesAndScreenshot) {
     EXPECT_TRUE(CStartOptions::Parse({"prog"}).simulatedDevices.isEmpty());
     EXPECT_EQ(CStartOptions::Parse({"prog", "--simulate"}).simulatedDevices, QStringList{"keypad"});
