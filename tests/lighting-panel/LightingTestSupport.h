@@ -122,8 +122,8 @@ protected:
     }
 
     // Plugs the keypad in and waits until its device object has read it and shows its page.
-    void Connect() {
-        keypad->PlugCable();
+    void Connect(bool receiver = false) {
+        receiver ? keypad->PlugReceiver() : keypad->PlugCable();
         sink = std::make_unique<Sink>(*this);
         discovery = std::make_unique<devices::CDiscoveryThread>(list->Slots(), *sink, bus);
         ASSERT_TRUE(discovery->RunCycle());

@@ -286,8 +286,17 @@ TEST_F(LightingPanel, SynchronisedLightingIsOfferedForItsModesOnly) {
     EXPECT_FALSE(Part("deng_same_mode")->isVisible());
 }
 
+TEST_F(LightingPanel, ThroughTheReceiverTheStreamingModesAreNotOffered) {
+    Connect(true);
+    EXPECT_FALSE(Panel()->IsModeItemVisible(21));
+    EXPECT_FALSE(Panel()->IsModeItemVisible(31));
+    EXPECT_TRUE(Panel()->IsModeItemVisible(19));
+    EXPECT_EQ(RecordWrites(), 0);
+}
+
 TEST_F(LightingPanel, ReceiverListOffersNoStreamingModes) {
     Connect();
+    EXPECT_TRUE(Panel()->IsModeItemVisible(21)) << "on the cable music is offered";
     QStringList names;
     std::vector<bool> visible(32, true);
     for (int i = 0; i < 32; ++i)

@@ -118,7 +118,7 @@ void CCorvaneKeyboardDevice::InitPanel() {
     }
 }
 
-void CCorvaneKeyboardDevice::RefreshLightModeList(bool) {
+void CCorvaneKeyboardDevice::RefreshLightModeList(bool wired) {
     LoadDefaultData();
     QWidget* panel = LightPanel();
     if (!panel)
@@ -130,6 +130,8 @@ void CCorvaneKeyboardDevice::RefreshLightModeList(bool) {
         visible << (m_defaults.modeVisible[i] != 0);
     }
     panel->setProperty("deviceKind", static_cast<int>(DeviceKind::Keyboard));
+    // on the receiver the panel leaves out the modes that stream frames
+    panel->setProperty("modeListWired", wired);
     panel->setProperty("modeNames", names);
     panel->setProperty("modeVisible", visible);
 }
