@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -323,6 +324,33 @@ TEST_F(ProfilePanelTest, ADamagedListFileStillShowsEveryProfile) {
     for (int i = 0; i < Combo()->count(); ++i)
         names.push_back(Combo()->itemText(i));
     EXPECT_EQ(names, (std::vector<QString>{"profile1", "profile2", "profile1 copy", "profile3"}));
+}
+
+TEST_F(ProfilePanelTest, TheSystemSaveDialogGivesExportsTheJsonSuffix) {
+    CEventDispatcher plain([this] { return current; });
+    RegisterProfileRoutes(plain.Routes(), {});
+    manager.RemoveNotifier(&window);
+    DispatchingWindow plainWindow(plain);
+    manager.AddNotifier(&plainWindow);
+    Load();
+    Click("profile_fun_spread_btn");
+
+    const QString typed = QString::fromStdString((root.Root() / "Exported").string());
+    auto* poll = new QTimer(qApp); // freed once the dialog was answered
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, typed] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        dialog->selectFile(typed);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    poll->start(10);
+    Click("device_export_btn");
+    manager.RemoveNotifier(&plainWindow);
+    EXPECT_EQ(data::ReadJsonFile(root.Root() / "Exported.json"),
+              data::ReadJsonFile(Folder() / (ListedId(0) + ".Json")));
 }
 
 } // namespace

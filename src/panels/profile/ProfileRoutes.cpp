@@ -10,14 +10,20 @@ namespace vpc::panels {
 
 namespace {
 
-const QString kProfileFilter = QStringLiteral("Profile Files(*.json)");
+// Profile files end in ".json" in any letter case (the program's own end in ".Json").
+const QString kProfileFilter = QStringLiteral("Profile Files(*.json *.Json *.JSON)");
 
 QString DefaultImportFile(QWidget* parent) {
     return QFileDialog::getOpenFileName(parent, {}, {}, kProfileFilter);
 }
 
 QString DefaultExportFile(QWidget* parent) {
-    return QFileDialog::getSaveFileName(parent, {}, {}, kProfileFilter);
+    QFileDialog dialog(parent, {}, {}, kProfileFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("json"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 // Runs a command on the profile panel of the current device.
