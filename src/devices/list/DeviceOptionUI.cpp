@@ -255,11 +255,31 @@ bool CDeviceOptionUI::OnControlTimer(int timerId) {
     return true;
 }
 
+std::uint64_t CDeviceOptionUI::LedColoursFingerprint() const {
+    std::uint64_t hash = 1469598103934665603ull; // FNV-1a over every LED's four bytes
+    const int count = m_device->LedCapacity();
+    for (int i = 0; i < count; ++i) {
+        const lighting::LedColor c = m_device->GetLedColor(i);
+        for (const std::uint8_t byte : {c.red, c.green, c.blue, c.brightness})
+            hash = (hash ^ byte) * 1099511628211ull;
+    }
+    return hash;
+}
+
 void CDeviceOptionUI::OnLightFrameTimer() {
     m_device->SendLightFrame();
-    if (IsSelected() && m_device->IsPreviewEnabled())
-        if (QWidget* preview = m_preview ? m_preview.data() : m_device->PreviewControl())
-            preview->update();
+    if (IsSelected() && m_device->IsPreviewEnabled()) {
+        // the preview is repainted when the colours moved on: a still effect costs no painting
+        const std::uint64_t fingerprint = LedColoursFingerprint();
+        if (!m_previewPainted || fingerprint != m_previewFingerprint)
+            if (QWidget* preview = m_preview ? m_preview.data() : m_device->PreviewControl()) {
+                preview->update();
+                m_previewPainted = true;
+                m_previewFingerprint = fingerprint;
+            }
+    } else {
+        m_previewPainted = false;
+    }
     if (m_device->Channel().IsEnabled())
         StartDeviceTimer(kTimerLightFrame, kLightFrameMs);
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <cstdint>
 
 namespace vpc::devices {
 
@@ -79,6 +80,7 @@ private:
     CPaintManagerUI* Manager() const;
 
     void OnLightFrameTimer();
+    std::uint64_t LedColoursFingerprint() const;
     void OnFirstLoadTimer();
     void OnStatusTimer();
     void OnLinkWatchTimer();
@@ -92,6 +94,8 @@ private:
     int m_powerPage = -1;
     int m_wirelessFailures = 0;
     QPointer<QWidget> m_preview;
+    bool m_previewPainted = false;
+    std::uint64_t m_previewFingerprint = 0;
     mutable bool m_looked = false;
     mutable QPointer<QWidget> m_option;
     mutable QPointer<QWidget> m_synchro;
