@@ -274,6 +274,22 @@ TEST_F(LightingPanel, RubberBandSelectedKeysTakeTheColourInCustomMode) {
     EXPECT_EQ(lights()[110]["Blue"].asInt(), blue[2]);
 }
 
+TEST_F(LightingPanel, RubberBandOutsideCustomModeWritesNoColours) {
+    Connect();
+    ChooseMode(6);
+    keypad->ClearPacketLog();
+    QWidget* area = Keyboard()->PreviewControl();
+    QTest::mousePress(area, Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseMove(area, QPoint(200, 200));
+    QTest::mouseRelease(area, Qt::LeftButton, {}, QPoint(200, 200));
+    Click("color_option_2");
+    Settle();
+    EXPECT_TRUE(
+        keypad->AcceptedPackets(static_cast<std::uint8_t>(hid::DeviceCommand::WriteKeyColours))
+            .empty());
+    EXPECT_EQ(RecordColour(), Components(Panel()->GetPresetColor(2)));
+}
+
 TEST_F(LightingPanel, SynchronisedLightingIsOfferedForItsModesOnly) {
     Connect();
     ChooseMode(4);

@@ -64,6 +64,10 @@ void CColorPaletteUI::paintEvent(QPaintEvent*) {
     light.setColorAt(0.5, QColor(0, 0, 0, 0));
     light.setColorAt(1.0, QColor(0, 0, 0, 255));
     painter.fillRect(rect(), light);
+    if (!isEnabled()) { // the mode has no colour: the field is shown dimmed
+        painter.fillRect(rect(), QColor(21, 23, 28, 190));
+        return;
+    }
     m_marker = PointOf(m_color);
     painter.setPen(QPen(Qt::white, 2));
     painter.setBrush(Qt::NoBrush);
