@@ -334,6 +334,37 @@ TEST_F(KeyboardDeviceTest, AShortKeyListIsPaddedAndTheSelectedKeyChecked) {
     EXPECT_EQ(device->GetKeyList()[34].current.slot, 34);
 }
 
+TEST_F(KeyboardDeviceTest, MacroKeysAreRenumberedAndStaleOnesReset) {
+    Connect();
+    Json::Value macros;
+    for (int i = 0; i < 3; ++i) {
+        macros["MacroInfo"][i]["MacroName"] = "macro_" + std::to_string(i + 1);
+        macros["MacroInfo"][i]["Guid"] = "2024_03_05_14_07_09_00" + std::to_string(i);
+    }
+    ASSERT_TRUE(data::WriteJsonFile(std::filesystem::path(userRoot.path().toStdString()) /
+                                        "keyboard" / "macro.config",
+                                    macros));
+    std::vector<data::KeyEntry> keys = device->GetKeyList();
+    keys[38].current.assignment = {0x70, 2, 1}; // Num Lock: macro 2
+    keys[59].current.assignment = {0x71, 0, 3}; // 7: macro 0, three times
+    keys[60].current.assignment = {0x70, 2, 0}; // 8: macro 2 again
+    keys[61].current.assignment = {0x70, 3, 0}; // 9: no macro 3
+    keys[64].current.assignment = {0x70, 1, 0}; // a key the keypad does not have
+    device->SetKeyList(keys);
+    EXPECT_EQ(device->GetUsedMacros(), (std::vector<int>{2, 0}));
+    ASSERT_EQ(device->DownloadCurrentKeyAssignments(0), 1);
+    EXPECT_EQ(memory->KeyAt(KeypadKey::NumLock), (Code{0x70, 0, 1}));
+    EXPECT_EQ(memory->KeyAt(KeypadKey::Pad7), (Code{0x71, 1, 3}));
+    EXPECT_EQ(memory->KeyAt(KeypadKey::Pad8), (Code{0x70, 0, 0}));
+    EXPECT_EQ(memory->KeyAt(KeypadKey::Pad9), (Code{0x20, 0x00, 0x61}));
+    // the renumbering is for the device only
+    EXPECT_EQ(device->GetKeyList()[38].current.assignment, (data::KeyAssignment{0x70, 2, 1}));
+
+    device->ValidateMacroKeys();
+    EXPECT_EQ(device->GetKeyList()[61].current.assignment, KeyCodeTable()[61]);
+    EXPECT_EQ(device->GetKeyList()[59].current.assignment, (data::KeyAssignment{0x71, 0, 3}));
+}
+
 TEST_F(KeyboardDeviceTest, ASlotSwitchedOnTheKeypadIsReadAndRefreshedOnTheUiThread) {
     Connect();
     OpenNotifications(SimLink::Cable);
