@@ -14,6 +14,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -351,6 +352,35 @@ TEST_F(ProfilePanelTest, TheSystemSaveDialogGivesExportsTheJsonSuffix) {
     manager.RemoveNotifier(&plainWindow);
     EXPECT_EQ(data::ReadJsonFile(root.Root() / "Exported.json"),
               data::ReadJsonFile(Folder() / (ListedId(0) + ".Json")));
+}
+
+// A device object sees the panel only as a widget: it sets properties and listens to signals.
+TEST_F(ProfilePanelTest, ADeviceSetsPropertiesAndHearsSwitchesBySignal) {
+    QSignalSpy switches(panel, SIGNAL(profileSwitchRequested(QString)));
+    QSignalSpy pages(panel, SIGNAL(functionPageRequested(int)));
+    QWidget* widget = panel;
+    widget->setProperty("deviceKind", kMousePadType);
+    widget->setProperty("deviceFolder",
+                        QString::fromStdString(root.DeviceFolder("MousePad").string()));
+    EXPECT_EQ(Combo()->count(), 0) << "nothing loads before the default profile is known";
+    widget->setProperty("defaultProfilePath",
+                        QString::fromStdString(root.DefaultProfile("MousePad").string()));
+    ASSERT_EQ(Combo()->count(), 1);
+    EXPECT_EQ(panel->SelectedOpTab(), 1);
+    EXPECT_FALSE(Part("key_Op_tab")->isVisibleTo(&page));
+    const QString id = widget->property("currentProfileId").toString();
+    EXPECT_TRUE(
+        std::filesystem::exists(root.DeviceFolder("MousePad") / (id.toStdString() + ".Json")));
+
+    current = {&page, kMousePadType};
+    Click("profile_fun_spread_btn");
+    Click("device_add_btn");
+    Click("device_sub_btn");
+    ASSERT_EQ(switches.count(), 1);
+    EXPECT_NE(switches.at(0).at(0).toString(), id) << "the deleted profile was current";
+    EXPECT_EQ(switches.at(0).at(0).toString(), widget->property("currentProfileId").toString());
+    Click("deng_Op_tab");
+    EXPECT_EQ(pages.count(), 0) << "the shown tab stays shown";
 }
 
 } // namespace

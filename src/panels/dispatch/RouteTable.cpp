@@ -3,11 +3,7 @@
 #include "ControlUI.h"
 #include "TextUtil.h"
 
-#include <QLoggingCategory>
 #include <algorithm>
-
-// Two lines per notification: off unless QT_LOGGING_RULES="vpc.dispatch.debug=true".
-Q_LOGGING_CATEGORY(lcVpcDispatch, "vpc.dispatch", QtInfoMsg)
 
 namespace vpc::panels {
 
@@ -80,10 +76,6 @@ bool CRouteTable::HasRoute(const QString& type, const QString& name) const {
 }
 
 bool CEventDispatcher::Dispatch(TNotifyUI& msg) {
-    if (msg.sType != DuiEvent::Timer) {
-        qCDebug(lcVpcDispatch) << msg.sType;
-        qCDebug(lcVpcDispatch) << ControlName(msg.pSender);
-    }
     const CurrentDevice current = m_currentDevice ? m_currentDevice() : CurrentDevice{};
     return m_routes.Run(msg, current) > 0;
 }

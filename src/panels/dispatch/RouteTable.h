@@ -79,7 +79,7 @@ private:
     std::vector<Route> m_routes; // kept sorted by section, stable
 };
 
-// What the main window's Notify calls: writes the debug lines of a notification and runs its
+// What the main window's Notify calls (after its debug lines): runs the notification's
 // routes. The window owns one, built with a function that returns the current device, lets each
 // panel register its routes (RegisterProfileRoutes, ...) and calls Dispatch(msg) from Notify
 // before the toolkit's default handling.

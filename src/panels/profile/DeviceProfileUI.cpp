@@ -71,7 +71,50 @@ void CDeviceProfileUI::SetDeviceKind(int kind) {
 }
 
 void CDeviceProfileUI::SetFolders(const QString& deviceFolder, const QString& defaultProfilePath) {
+    m_deviceFolder = deviceFolder;
+    m_defaultProfilePath = defaultProfilePath;
     m_list.SetFolders(deviceFolder.toStdString(), defaultProfilePath.toStdString());
+}
+
+void CDeviceProfileUI::SetDeviceKindProperty(int kind) {
+    SetDeviceKind(kind);
+    LoadWhenReady();
+}
+
+void CDeviceProfileUI::SetDeviceFolderProperty(const QString& folder) {
+    SetFolders(folder, m_defaultProfilePath);
+    LoadWhenReady();
+}
+
+void CDeviceProfileUI::SetDefaultProfileProperty(const QString& path) {
+    SetFolders(m_deviceFolder, path);
+    LoadWhenReady();
+}
+
+void CDeviceProfileUI::LoadWhenReady() {
+    if (m_deviceFolder.isEmpty() || m_defaultProfilePath.isEmpty())
+        return;
+    LoadProfileList();
+    SelectOpTab(1);
+}
+
+void CDeviceProfileUI::RequestSwitch() {
+    const QString id = GetCurrentProfileId();
+    if (m_target)
+        m_target->SwitchProfile(id);
+    emit profileSwitchRequested(id);
+}
+
+void CDeviceProfileUI::RequestResetReload() {
+    if (m_target)
+        m_target->ReloadResetProfile();
+    emit resetProfileReloadRequested();
+}
+
+void CDeviceProfileUI::RequestFunctionPage(int n) {
+    if (m_target)
+        m_target->SetFunctionPage(n);
+    emit functionPageRequested(n);
 }
 
 void CDeviceProfileUI::LoadProfileList() {
@@ -184,8 +227,7 @@ void CDeviceProfileUI::DeleteProfile() {
         manager->KillTimer(this, kSwitchTimerId);
     Combo().SelectItem(-1, false);
     Mirror();
-    if (m_target)
-        m_target->SwitchProfile(GetCurrentProfileId());
+    RequestSwitch();
 }
 
 void CDeviceProfileUI::CopyProfile() {
@@ -272,8 +314,7 @@ void CDeviceProfileUI::SwitchToSelected() {
     const int index = GetSelectedIndex();
     if (index < 0 || !SelectProfile(index, false))
         return;
-    if (m_target)
-        m_target->SwitchProfile(GetCurrentProfileId());
+    RequestSwitch();
 }
 
 bool CDeviceProfileUI::OnControlTimer(int timerId) {

@@ -14,6 +14,12 @@ namespace vpc::panels {
 
 class CDeviceProfileUI : public QWidget, public ITimerTargetUI {
     Q_OBJECT
+    // Set by a device object that sees the panel only as a widget: once folder and default
+    // profile are both known, the list is loaded and the first function tab chosen.
+    Q_PROPERTY(int deviceKind READ DeviceKind WRITE SetDeviceKindProperty)
+    Q_PROPERTY(QString deviceFolder READ DeviceFolder WRITE SetDeviceFolderProperty)
+    Q_PROPERTY(QString defaultProfilePath READ DefaultProfilePath WRITE SetDefaultProfileProperty)
+    Q_PROPERTY(QString currentProfileId READ GetCurrentProfileId)
 public:
     // The class name the device page layouts use, and the panel's own layout.
     static constexpr const char* kRegisteredName = "DeviceProfile";
@@ -32,12 +38,17 @@ public:
     void SetDeviceKind(int kind);
     int DeviceKind() const { return m_list.DeviceKind(); }
     void SetFolders(const QString& deviceFolder, const QString& defaultProfilePath);
+    QString DeviceFolder() const { return m_deviceFolder; }
+    QString DefaultProfilePath() const { return m_defaultProfilePath; }
     void SetTarget(IProfileTarget* target) { m_target = target; }
     IProfileTarget* Target() const { return m_target; }
+    // What the routes ask of the device: the target's call and the matching signal.
+    void RequestResetReload();
+    void RequestFunctionPage(int n);
 
     // Reads (or creates) the list, fills the combo, selects the stored profile without a
     // notification and shows the function tabs of the device kind.
-    void LoadProfileList();
+    Q_INVOKABLE void LoadProfileList();
     // Selects the entry, shows its name and stores it as the current profile. False when the
     // combo is missing, the index is out of range or the list no longer holds that profile.
     bool SelectProfile(int index, bool notify);
@@ -81,7 +92,19 @@ public:
 
     const data::CProfileList& List() const { return m_list; }
 
+signals:
+    // Emitted beside the calls on the target, for a device connected by signal.
+    void profileSwitchRequested(const QString& profileId);
+    void resetProfileReloadRequested();
+    void functionPageRequested(int n);
+
 private:
+    void SetDeviceKindProperty(int kind);
+    void SetDeviceFolderProperty(const QString& folder);
+    void SetDefaultProfileProperty(const QString& path);
+    void LoadWhenReady();
+    void RequestSwitch();
+
     CControlUI Part(const char* name) const;
     CControlUI Combo() const { return Part("device_profile_combo"); }
     // Fills the combo from the list and selects the current profile, without notifications.
@@ -91,6 +114,8 @@ private:
     QWidget* m_content = nullptr; // child of this panel, built from kLayout
     data::CProfileList m_list;
     IProfileTarget* m_target = nullptr;
+    QString m_deviceFolder;
+    QString m_defaultProfilePath;
 };
 
 // The profile panel on a device page, or null.

@@ -72,8 +72,8 @@ void RegisterProfileRoutes(CRouteTable& table, ProfileRouteServices services) {
     addClick("device_reset_btn", [ask](CDeviceProfileUI& panel) {
         if (ask(QStringLiteral("message_text_22"), 1) != 1)
             return;
-        if (panel.ResetProfile() && panel.Target())
-            panel.Target()->ReloadResetProfile();
+        if (panel.ResetProfile())
+            panel.RequestResetReload();
     });
     addClick("device_profile_edit_save_btn", [ask](CDeviceProfileUI& panel) {
         const QString name = panel.GetNameEditText();
@@ -103,8 +103,7 @@ void RegisterProfileRoutes(CRouteTable& table, ProfileRouteServices services) {
                               panel->SelectOpTab(n);
                           return;
                       }
-                      if (panel->Target())
-                          panel->Target()->SetFunctionPage(n);
+                      panel->RequestFunctionPage(n);
                       panel->SelectOpTab(n);
                   });
     }
