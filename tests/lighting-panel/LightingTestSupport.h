@@ -78,19 +78,39 @@ public:
     CEventDispatcher* dispatcher = nullptr;
 };
 
+// A temporary user data root with the shipped default data, the program's skin in English and
+// the lighting controls registered; the data root variables are cleared again at the end.
+class LightingTestRoot {
+public:
+    LightingTestRoot() {
+        qputenv(data::kUserRootEnv, m_root.path().toUtf8());
+        qputenv(data::kDefaultDataEnv, VPC_TEST_DEFAULT_DATA_DIR);
+        CSkinResources& skin = CSkinResources::Instance();
+        m_skinLoaded = skin.SetResourcePath(QStringLiteral(VPC_TEST_SKIN_DIR "/")) &&
+                       skin.LoadLanguage("English", "language/en.json");
+        RegisterLightingControls();
+    }
+    ~LightingTestRoot() {
+        qunsetenv(data::kUserRootEnv);
+        qunsetenv(data::kDefaultDataEnv);
+    }
+    LightingTestRoot(const LightingTestRoot&) = delete;
+    LightingTestRoot& operator=(const LightingTestRoot&) = delete;
+    bool IsSkinLoaded() const { return m_skinLoaded; }
+
+private:
+    QTemporaryDir m_root;
+    bool m_skinLoaded = false;
+};
+
 class LightingPanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        qputenv(data::kUserRootEnv, root.path().toUtf8());
-        qputenv(data::kDefaultDataEnv, VPC_TEST_DEFAULT_DATA_DIR);
-        CSkinResources& skin = CSkinResources::Instance();
-        ASSERT_TRUE(skin.SetResourcePath(QStringLiteral(VPC_TEST_SKIN_DIR "/")));
-        ASSERT_TRUE(skin.LoadLanguage("English", "language/en.json"));
+        ASSERT_TRUE(root.IsSkinLoaded());
         CControlFactory& factory = CControlFactory::Instance();
         RegisterControlClass<CSelectPanelUI>(factory);
         RegisterControlClass<CDeviceKeyButtonUI>(factory);
         devices::RegisterDeviceControls();
-        RegisterLightingControls();
 
         bus = sim::CSimHidBackend::Create();
         keypad = bus->AddKeypad();
@@ -117,8 +137,6 @@ protected:
         list.reset();
         window.reset();
         hid::SetDefaultHidBackend(nullptr);
-        qunsetenv(data::kUserRootEnv);
-        qunsetenv(data::kDefaultDataEnv);
     }
 
     // Plugs the keypad in and waits until its device object has read it and shows its page.
@@ -180,7 +198,7 @@ protected:
         LightingPanelTest& test;
     };
 
-    QTemporaryDir root;
+    LightingTestRoot root;
     std::shared_ptr<sim::CSimHidBackend> bus;
     std::shared_ptr<sim::CSimKeypad> keypad;
     std::unique_ptr<LightingWindow> window;

@@ -3,6 +3,7 @@
 #include "ColorPaletteUI.h"
 #include "ColorSelectWnd.h"
 #include "LightControlUI.h"
+#include "LightingTestSupport.h"
 
 #include "DataFolders.h"
 #include "SkinResources.h"
@@ -21,18 +22,7 @@ namespace {
 
 class PaletteWindow : public ::testing::Test {
 protected:
-    void SetUp() override {
-        qputenv(data::kUserRootEnv, root.path().toUtf8());
-        qputenv(data::kDefaultDataEnv, VPC_TEST_DEFAULT_DATA_DIR);
-        CSkinResources& skin = CSkinResources::Instance();
-        ASSERT_TRUE(skin.SetResourcePath(QStringLiteral(VPC_TEST_SKIN_DIR "/")));
-        ASSERT_TRUE(skin.LoadLanguage("English", "language/en.json"));
-        RegisterLightingControls();
-    }
-    void TearDown() override {
-        qunsetenv(data::kUserRootEnv);
-        qunsetenv(data::kDefaultDataEnv);
-    }
+    void SetUp() override { ASSERT_TRUE(root.IsSkinLoaded()); }
     std::unique_ptr<CColorSelectWnd> Open(std::uint32_t colour) {
         auto window = std::make_unique<CColorSelectWnd>();
         EXPECT_TRUE(window->Create(nullptr, QStringLiteral("PalletDialog"), 0, 0,
@@ -56,7 +46,7 @@ protected:
     }
     data::CPaletteFile File() const { return data::CPaletteFile::FromDataFolders(); }
 
-    QTemporaryDir root;
+    test::LightingTestRoot root;
 };
 
 TEST_F(PaletteWindow, StartsWithTheGivenColourAndNoSevenColourChoice) {
