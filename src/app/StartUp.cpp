@@ -5,6 +5,7 @@
 #include "ControlFactory.h"
 #include "CustomControls.h"
 #include "DataFolders.h"
+#include "DeviceProfileUI.h"
 #include "DeviceTable.h"
 #include "LightControlUI.h"
 #include "MainWnd.h"
@@ -52,6 +53,7 @@ void RegisterCustomControls() {
     RegisterControlClass<CAudioRecordUI>(factory);
     // The feature panels and device classes follow.
     vpc::panels::RegisterLightingControls();
+    RegisterControlClass<vpc::panels::CDeviceProfileUI>(factory);
 }
 
 void ScheduleScreenshot(CMainWnd& window, const QString& file) {
