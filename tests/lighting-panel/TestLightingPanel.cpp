@@ -310,6 +310,16 @@ TEST_F(LightingPanel, ThroughTheReceiverTheStreamingModesAreNotOffered) {
     EXPECT_EQ(RecordWrites(), 0);
 }
 
+TEST_F(LightingPanel, RefillingTheModeListKeepsTheChosenMode) {
+    Connect();
+    ChooseMode(19);
+    const int writes = RecordWrites();
+    Keyboard()->RefreshLightModeList(true); // as after a link change
+    EXPECT_EQ(Panel()->GetMode(), 19);
+    EXPECT_TRUE(Part("lightcustom_layout")->isVisible());
+    EXPECT_EQ(RecordWrites(), writes);
+}
+
 TEST_F(LightingPanel, ReceiverListOffersNoStreamingModes) {
     Connect();
     EXPECT_TRUE(Panel()->IsModeItemVisible(21)) << "on the cable music is offered";

@@ -145,6 +145,7 @@ void CLightControlUI::FillModes(const QStringList& names, const std::vector<bool
     auto* combo = Part(QStringLiteral("light_combo_modeSelect")).as<QComboBox>();
     if (combo) {
         const SilentScope silent;
+        const int shownBefore = combo->currentIndex();
         combo->clear();
         auto* view = qobject_cast<QListView*>(combo->view());
         for (int i = 0; i < names.size(); ++i) {
@@ -159,11 +160,13 @@ void CLightControlUI::FillModes(const QStringList& names, const std::vector<bool
                 view->setRowHidden(i, hidden);
         }
         // Filling the list is not a choice of the user: no notification, so the device is not
-        // switched to mode 1 on every connection. The device's own mode is shown again.
+        // switched to mode 1 on every connection. The mode shown before (or the one the device
+        // gave) is shown again.
         CControlUI(combo).SelectItem(names.size() > 1 ? 1 : names.size() - 1, false);
-        const QVariant shown = property("lightMode");
-        if (shown.isValid() && shown.toInt() >= 0 && shown.toInt() < names.size())
-            ShowMode(shown.toInt());
+        const QVariant given = property("lightMode");
+        const int shown = shownBefore >= 0 ? shownBefore : given.isValid() ? given.toInt() : -1;
+        if (shown >= 0 && shown < names.size())
+            ShowMode(shown);
         else
             SetModeLayout(GetMode());
     }
