@@ -230,6 +230,7 @@ TEST_F(DeviceListTest, UnpluggingTheOnlyVisibleDeviceShowsTheHintAgain) {
     EXPECT_TRUE(Control("No_device_Link")->isVisible());
     EXPECT_EQ(StackPage("device_switch"), 0);
     EXPECT_FALSE(list->Entry(1)->IsTimerRunning(CDeviceOptionUI::kTimerFirstLoad));
+    EXPECT_FALSE(list->Entry(1)->IsSelected());
     EXPECT_EQ(list->GetCurrentDevice(), nullptr);
     // the device object stays for the next time
     EXPECT_EQ(list->EntryCount(), 2);

@@ -6,6 +6,7 @@
 #include "DeviceConnection.h"
 #include "DeviceLightState.h"
 
+#include "PaintManagerUI.h"
 #include "UiTypes.h"
 
 #include <QPointer>
@@ -17,7 +18,6 @@
 #include <mutex>
 #include <vector>
 
-class CPaintManagerUI;
 #include "WindowImplBase.h"
 
 namespace vpc::lighting {
@@ -205,7 +205,7 @@ private:
     QString m_lightingFileBase;
     QString m_deviceName;
     QPointer<WindowImplBase> m_owner;
-    CPaintManagerUI* m_manager = nullptr;
+    QPointer<CPaintManagerUI> m_manager; // the window's manager goes before its controls
     int m_deviceType = 0;
     int m_role = 0;
     int m_keyCapacity = 0;

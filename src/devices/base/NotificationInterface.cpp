@@ -31,8 +31,12 @@ bool CNotificationInterface::Open(const std::string& path, UsageHandler handler,
     if (!m_device.Open(path, true, true, true, false))
         return false;
     m_open.store(true);
-    m_sync.Start([this, handler = std::move(handler), exitLine](const lighting::StopSignal& exit) {
-        SyncLoop(exit, handler, exitLine);
+    // the thread decodes with its own copy of the collection's description, taken here, so a
+    // close on another thread never pulls it away
+    std::shared_ptr<const hid::HidPreparsedData> preparsed = m_device.PreparsedData();
+    m_sync.Start([this, handler = std::move(handler), exitLine,
+                  preparsed = std::move(preparsed)](const lighting::StopSignal& exit) {
+        SyncLoop(exit, preparsed, handler, exitLine);
     });
     return true;
 }
@@ -44,12 +48,10 @@ void CNotificationInterface::Close() {
     m_device.Close();
 }
 
-void CNotificationInterface::SyncLoop(const lighting::StopSignal& exit, const UsageHandler& handler,
-                                      const char* exitLine) {
+void CNotificationInterface::SyncLoop(const lighting::StopSignal& exit,
+                                      const std::shared_ptr<const hid::HidPreparsedData>& preparsed,
+                                      const UsageHandler& handler, const char* exitLine) {
     using namespace std::chrono;
-    // the thread decodes with its own copy of the collection's description, so a close on
-    // another thread never pulls it away mid-report
-    const std::shared_ptr<const hid::HidPreparsedData> preparsed = m_device.PreparsedData();
     std::vector<hid::HidDataItem> items;
     std::size_t reportSize = 64;
     if (preparsed) {

@@ -35,8 +35,9 @@ public:
     int ReportsHandled() const { return m_reports.load(); }
 
 private:
-    void SyncLoop(const lighting::StopSignal& exit, const UsageHandler& handler,
-                  const char* exitLine);
+    void SyncLoop(const lighting::StopSignal& exit,
+                  const std::shared_ptr<const hid::HidPreparsedData>& preparsed,
+                  const UsageHandler& handler, const char* exitLine);
     void StopSync();
 
     mutable std::recursive_mutex m_lock; // opening and closing

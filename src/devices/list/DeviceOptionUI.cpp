@@ -123,8 +123,16 @@ bool CDeviceOptionUI::IsSynchroChecked() const {
 
 void CDeviceOptionUI::Select(bool selected) {
     FindSubControls();
-    if (m_option)
+    auto* button = qobject_cast<QAbstractButton*>(m_option.data());
+    QButtonGroup* group = button ? button->group() : nullptr;
+    if (!selected && group && group->exclusive() && button->isChecked()) {
+        // an exclusive group keeps one button checked: let this one go explicitly
+        group->setExclusive(false);
+        CControlUI(m_option).Selected(false, true);
+        group->setExclusive(true);
+    } else if (m_option) {
         CControlUI(m_option).Selected(selected, true);
+    }
     ApplyImages();
 }
 
