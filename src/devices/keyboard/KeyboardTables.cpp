@@ -14,6 +14,14 @@ constexpr data::KeyAssignment Function(std::uint8_t code1) {
     return {data::assignment_type::kDeviceFunction, code1, 0x00};
 }
 
+// Slots first, first + 1, ... get keyboard keys with the usages of the row.
+template <std::size_t N>
+constexpr void FillKeys(std::array<data::KeyAssignment, kUiKeyCount>& t, std::size_t first,
+                        const std::uint8_t (&usages)[N]) {
+    for (std::size_t i = 0; i < N; ++i)
+        t[first + i] = Key(usages[i]);
+}
+
 constexpr std::array<data::KeyAssignment, kUiKeyCount> BuildKeyCodeTable() {
     std::array<data::KeyAssignment, kUiKeyCount> t{};
     for (auto& entry : t)
@@ -34,16 +42,13 @@ constexpr std::array<data::KeyAssignment, kUiKeyCount> BuildKeyCodeTable() {
         0x08, 0x15, 0x17, 0x1C, 0x18, 0x0C, 0x12, 0x13, 0x2F, 0x30, 0x31, 0x4C, 0x4D,
         0x4E, 0x5F, 0x60, 0x61, 0x32, 0x39, 0x04, 0x16, 0x07, 0x09, 0x0A, 0x0B, 0x0D,
         0x0E, 0x0F, 0x33, 0x34, 0x28, 0x5C, 0x5D, 0x5E, 0x8A, 0x8B, 0x90, 0x91, 0x88};
-    for (std::size_t i = 0; i < sizeof row32; ++i) // slots 32-83
-        t[32 + i] = Key(row32[i]);
+    FillKeys(t, 32, row32);
     t[84] = Modifier(0x02);
     constexpr std::uint8_t row85[] = {0x1D, 0x1B, 0x06, 0x19, 0x05, 0x11, 0x10, 0x36, 0x37, 0x38};
-    for (std::size_t i = 0; i < sizeof row85; ++i) // slots 85-94
-        t[85 + i] = Key(row85[i]);
+    FillKeys(t, 85, row85);
     t[95] = Modifier(0x20);
     constexpr std::uint8_t row96[] = {0x52, 0x59, 0x5A, 0x5B, 0x87, 0x89, 0x64, 0x85};
-    for (std::size_t i = 0; i < sizeof row96; ++i) // slots 96-103
-        t[96 + i] = Key(row96[i]);
+    FillKeys(t, 96, row96);
     t[105] = Modifier(0x01);
     t[106] = Modifier(0x08);
     t[107] = Modifier(0x04);
@@ -53,8 +58,7 @@ constexpr std::array<data::KeyAssignment, kUiKeyCount> BuildKeyCodeTable() {
     t[111] = Key(0x65);
     t[112] = Modifier(0x10);
     constexpr std::uint8_t row113[] = {0x50, 0x51, 0x4F, 0x62, 0x63, 0x58, 0x57};
-    for (std::size_t i = 0; i < sizeof row113; ++i) // slots 113-119
-        t[113 + i] = Key(row113[i]);
+    FillKeys(t, 113, row113);
     for (int i = 120; i <= 124; ++i) // onboard macro keys M1-M5
         t[static_cast<std::size_t>(i)] = {data::assignment_type::kOnboardMacro, 0xA2,
                                           static_cast<std::uint8_t>(i - 119)};
