@@ -43,7 +43,9 @@ class KeyboardDeviceTest : public KeypadFixture {};
 
 TEST_F(KeyboardDeviceTest, ConnectionReadsTheKeypadIntoThePageAndTheProfile) {
     memory->SetRecordMode(0, 6);
-    keypad->PokeByte(sim::SimRegion::Param, 3, 1); // speed 3
+    keypad->PokeByte(sim::SimRegion::Param, 3, 1);  // speed 3
+    keypad->PokeByte(sim::SimRegion::Param, 20, 1); // 6-key flag
+    keypad->PokeByte(sim::SimRegion::Param, 21, 1); // Win lock
     Connect();
     ASSERT_TRUE(device->IsConfigValid());
     EXPECT_EQ(device->Config().keyCount, 21);
@@ -72,12 +74,22 @@ TEST_F(KeyboardDeviceTest, ConnectionReadsTheKeypadIntoThePageAndTheProfile) {
     EXPECT_EQ(device->GetLightInfo().light, 4);
     EXPECT_EQ(device->GetLightInfo().red, 0xFF);
     EXPECT_TRUE(device->IsLightThreadRunning());
+    // the onboard record in the page
+    EXPECT_TRUE(device->IsKey6FlagOn());
+    EXPECT_TRUE(device->IsWinLockOn());
+    EXPECT_FALSE(device->IsWFlagOn());
+    QWidget* lightPanel = device->FindPageControl(QStringLiteral("LightControlItem"));
+    ASSERT_NE(lightPanel, nullptr);
+    EXPECT_EQ(lightPanel->property("lightMode").toInt(), 6);
+    EXPECT_EQ(lightPanel->property("lightSpeed").toInt(), 3);
 
     const Json::Value entry = ProfileEntry(userRoot);
     ASSERT_TRUE(entry.isObject());
     EXPECT_EQ(entry["LightInfo"]["SelectItem"].asInt(), 6);
     EXPECT_EQ(entry["LightInfo"]["Speed"].asInt(), 3);
     EXPECT_EQ(entry["KeyList"].size(), 170u);
+    EXPECT_EQ(entry["SystemStages"]["Key6Flag"].asInt(), 1);
+    EXPECT_EQ(entry["SystemStages"]["WinFlag"].asInt(), 1);
 
     // connecting reads; it writes nothing
     EXPECT_EQ(WritesSeen(), 0u);
