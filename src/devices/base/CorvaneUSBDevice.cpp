@@ -271,13 +271,20 @@ void CCorvaneUSBDevice::SendLightFrame() {
     std::vector<std::uint8_t> frame(lighting::kFrameBytes, 0);
     for (std::size_t i = 0; i < leds.size(); ++i) {
         const lighting::LedColor& c = leds[i];
-        if (QWidget* button = LedButton(static_cast<int>(i)); button && button->isVisible()) {
+        QWidget* button = m_previewEnabled ? LedButton(static_cast<int>(i)) : nullptr;
+        if (button && button->isVisible()) {
             const std::uint32_t word =
                 c.red | (std::uint32_t{c.blue} << 8) | (std::uint32_t{c.green} << 16);
-            button->setProperty("ledColor", word);
-            button->setProperty("ledBrightness", c.brightness);
-            button->setProperty("ledLit", true);
-            button->update();
+            // a key is repainted only when its colour changed, so a still effect costs nothing
+            const bool changed = button->property("ledColor").toUInt() != word ||
+                                 button->property("ledBrightness").toUInt() != c.brightness ||
+                                 !button->property("ledLit").toBool();
+            if (changed) {
+                button->setProperty("ledColor", word);
+                button->setProperty("ledBrightness", c.brightness);
+                button->setProperty("ledLit", true);
+                button->update();
+            }
         }
         if (i >= static_cast<std::size_t>(kMaxLiveLeds))
             continue; // the frame holds 170 LEDs
