@@ -119,6 +119,7 @@ def main():
 
     with tempfile.TemporaryDirectory() as home:
         proc = start(options.program, args, home)
+        os.set_blocking(proc.stdout.fileno(), False)
         if not options.no_device and not wait_for_marker(proc, 20):
             stop(proc)
             sys.exit("the keypad was not bound")
