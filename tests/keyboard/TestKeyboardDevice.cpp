@@ -467,3 +467,30 @@ TEST_F(KeyboardDeviceTest, TheSystemSettingsShowInThePage) {
 
 } // namespace
 } // namespace vpc::test
+
+namespace vpc::test {
+namespace {
+
+TEST_F(KeyboardDeviceTest, SwitchingProfilesWritesTheChosenProfileAndRefusesOddIds) {
+    Connect();
+    const std::filesystem::path folder =
+        std::filesystem::path(userRoot.path().toStdString()) / "keyboard";
+    Json::Value other = data::ReadJsonFile(folder / "Default.Json");
+    ASSERT_TRUE(other.isObject());
+    other["Device"][0]["LightInfo"]["SelectItem"] = 7;
+    const std::string id = "2026_12_10_12_00_00_000";
+    ASSERT_TRUE(data::WriteJsonFile(folder / (id + ".Json"), other));
+
+    device->SwitchProfile(QString::fromStdString(id));
+    EXPECT_EQ(device->GetProfileName().toStdString(), id);
+    EXPECT_EQ(memory->OnboardRecord(0)[1], 7) << "the chosen profile reached the keypad";
+    EXPECT_EQ(keypad->SessionViolations(), 0);
+
+    keypad->ClearPacketLog();
+    device->SwitchProfile("../outside");
+    EXPECT_EQ(device->GetProfileName().toStdString(), id);
+    EXPECT_EQ(WritesSeen(), 0u);
+}
+
+} // namespace
+} // namespace vpc::test

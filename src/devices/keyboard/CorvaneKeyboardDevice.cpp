@@ -107,6 +107,13 @@ void CCorvaneKeyboardDevice::InitPanel() {
         profiles->setProperty("deviceKind", static_cast<int>(DeviceKind::Keyboard));
         profiles->setProperty("deviceFolder", UserDataFolder());
         profiles->setProperty("defaultProfilePath", DefaultProfilePath());
+        // the panel lives in a library above the devices: its signals are joined by name
+        connect(profiles, SIGNAL(profileSwitchRequested(QString)), this,
+                SLOT(SwitchProfile(QString)), Qt::UniqueConnection);
+        connect(profiles, SIGNAL(resetProfileReloadRequested()), this, SLOT(ReloadResetProfile()),
+                Qt::UniqueConnection);
+        connect(profiles, SIGNAL(functionPageRequested(int)), this, SLOT(ShowFunctionPage(int)),
+                Qt::UniqueConnection);
     }
     LoadDefaultData();
     RefreshLightModeList(!m_connection.IsOnReceiver());
@@ -342,6 +349,24 @@ void CCorvaneKeyboardDevice::LoadProfile() {
     m_keys = PadKeyList(m_profile.GetKeyList());
     ApplyLightSettings();
     m_system = data::KeyboardSystemStages::FromWords(m_profile.GetSystemStages());
+}
+
+void CCorvaneKeyboardDevice::SwitchProfile(const QString& profileId) {
+    if (!data::IsSafeFileId(profileId.toStdString()))
+        return;
+    m_profileName = profileId;
+    LoadProfile();
+    ValidateMacroKeys();
+    RefreshPanel();
+    if (!CanWrite())
+        return; // the profile is shown; the keypad gets it at its next good connection
+    WriteOnboardProfile(0, 0, 1, 0, 0);
+    DownloadMacros(GetUsedMacros());
+    DownloadCurrentKeyAssignments(0);
+}
+
+void CCorvaneKeyboardDevice::ReloadResetProfile() {
+    SwitchProfile(m_profileName);
 }
 
 void CCorvaneKeyboardDevice::ReloadProfile() {

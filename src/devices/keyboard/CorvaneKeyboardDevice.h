@@ -123,6 +123,13 @@ public:
     int SelectedCustomGroup() const { return m_panelGroup; }
     QWidget* FindPageControl(const QString& name) const;
 
+public slots:
+    // The profile panel's requests: take another profile and write it to the keypad, write
+    // the profile just reset to its defaults, show a function page.
+    void SwitchProfile(const QString& profileId);
+    void ReloadResetProfile();
+    void ShowFunctionPage(int page) { SetFunctionPage(page); }
+
 signals:
     // RefreshPanel ran (always on the UI thread).
     void panelRefreshed();
