@@ -8,14 +8,15 @@
 #include "DeviceList.h"
 #include "DeviceTable.h"
 #include "DpiChoice.h"
-#include "MenuWnd.h"
-#include "MsgWnd.h"
 #include "LightControlUI.h"
 #include "LightingRoutes.h"
+#include "MenuWnd.h"
+#include "MsgWnd.h"
 #include "ProfileRoutes.h"
 #include "SkinFrame.h"
 #include "SkinResources.h"
 #include "SkinSettings.h"
+#include "keyboard/CorvaneKeyboardDevice.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -449,6 +450,18 @@ void CMainWnd::StartDevices() {
     m_deviceList = std::make_unique<vpc::devices::CDeviceList>(*this, std::move(hooks));
     m_deviceList->CreateInitialDevices();
     m_deviceList->StartDiscovery();
+    // Game messages act on the current device when it is the keypad.
+    m_gameLightingTarget = [this]() -> IGameLightingTarget* {
+        auto* keypad = qobject_cast<vpc::devices::CCorvaneKeyboardDevice*>(GetCurrentDevice());
+        if (!keypad) {
+            return nullptr;
+        }
+        if (!m_keypadGameLighting || !m_keypadGameLighting->IsFor(keypad)) {
+            m_gameLighting.Forget(m_keypadGameLighting.get());
+            m_keypadGameLighting = std::make_unique<CKeypadGameLighting>(keypad);
+        }
+        return m_keypadGameLighting.get();
+    };
     PublishSyncDevices();
     m_syncThread.Start();
 }

@@ -2,6 +2,7 @@
 // list area and the hint shown while no device is connected.
 #pragma once
 
+#include "DeviceGameLighting.h"
 #include "GameLighting.h"
 #include "LightingSync.h"
 #include "PowerEvents.h"
@@ -135,6 +136,7 @@ private:
     CGameLighting m_gameLighting;
     QTimer m_gameLightingTimer;
     std::function<IGameLightingTarget*()> m_gameLightingTarget;
+    std::unique_ptr<CKeypadGameLighting> m_keypadGameLighting;
     bool m_lightControl = true;
     bool m_poweredOn = true;
     QWidget* m_lightControlButton = nullptr;

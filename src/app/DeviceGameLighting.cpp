@@ -1,0 +1,45 @@
+#include "DeviceGameLighting.h"
+
+#include "LightControlUI.h"
+#include "LightRecordWords.h"
+#include "keyboard/CorvaneKeyboardDevice.h"
+
+CKeypadGameLighting::CKeypadGameLighting(vpc::devices::CCorvaneKeyboardDevice* device)
+    : m_device(device) {
+    if (!device) {
+        return;
+    }
+    const auto& defaults = device->DefaultData();
+    for (std::size_t mode = 0; mode < defaults.modeNames.size(); ++mode) {
+        const bool shown = mode < defaults.modeVisible.size() && defaults.modeVisible[mode] != 0;
+        const int number = static_cast<int>(mode);
+        // modes that stream frames from the program are no short game effect
+        const bool streaming = number == vpc::panels::CLightControlUI::kMusicMode ||
+                               number == vpc::panels::CLightControlUI::kScreenColorMode;
+        if (shown && !streaming) {
+            m_modes.push_back(number);
+        }
+    }
+}
+
+int CKeypadGameLighting::CurrentLightingMode() const {
+    return m_device ? m_device->GetLightInfo().selectItem : 0;
+}
+
+void CKeypadGameLighting::ShowTemporaryLightingMode(int mode) {
+    if (!m_device) {
+        return;
+    }
+    vpc::data::LightInfo info = m_device->GetLightInfo();
+    info.selectItem = static_cast<std::uint8_t>(mode);
+    const vpc::panels::LightWords words = vpc::panels::ToLightWords(info);
+    // The record goes to the device and its preview; the profile file is not saved, so
+    // the user's own mode stays on disk.
+    m_device->SetLightInfo(words[0], words[1], words[2], words[3]);
+    m_device->ApplyLightSettings();
+    m_device->WriteOnboardProfile(0, 0, 1, 0, 0);
+}
+
+bool CKeypadGameLighting::IsFor(const QWidget* device) const {
+    return device && m_device == device;
+}

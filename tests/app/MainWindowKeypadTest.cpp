@@ -1,0 +1,105 @@
+// The main window with the simulated keypad found by its own discovery: the current
+// device, and game lighting that shows a mode for a while and gives the keypad its own
+// mode back without touching the profile file.
+#include "CSimHidBackend.h"
+#include "CSimKeypad.h"
+#include "DataFolders.h"
+#include "JsonAccess.h"
+#include "JsonFile.h"
+#include "MainWnd.h"
+#include "SimKeypadMemory.h"
+#include "StartUp.h"
+#include "keyboard/CorvaneKeyboardDevice.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using vpc::devices::CCorvaneKeyboardDevice;
+
+class MainWindowKeypadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(userRoot.isValid());
+        qputenv("VPC_USER_DATA_ROOT", userRoot.path().toUtf8());
+        qputenv("VPC_SKIN_DIR", VPC_SKIN_SOURCE_DIR);
+        InitSkinResources();
+        bus = vpc::sim::CSimHidBackend::Create();
+        keypad = bus->AddKeypad();
+        keypad->PlugCable();
+        memory = std::make_unique<vpc::sim::SimKeypadMemory>(*keypad);
+        vpc::hid::SetDefaultHidBackend(bus);
+        window = std::make_unique<CMainWnd>();
+        ASSERT_TRUE(window->Create(nullptr, "main", 0, 0, 800, 572));
+        window->show();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                auto* device = qobject_cast<CCorvaneKeyboardDevice*>(window->GetCurrentDevice());
+                return device && device->IsLightThreadRunning();
+            },
+            15000));
+        keyboard = qobject_cast<CCorvaneKeyboardDevice*>(window->GetCurrentDevice());
+    }
+    void TearDown() override {
+        window->StopWorkers();
+        window.reset();
+        vpc::hid::SetDefaultHidBackend(nullptr);
+        qunsetenv("VPC_USER_DATA_ROOT");
+        qunsetenv("VPC_SKIN_DIR");
+    }
+
+    int StoredMode() const {
+        const std::filesystem::path file = std::filesystem::path(userRoot.path().toStdString()) /
+                                           "keyboard" /
+                                           (keyboard->GetProfileName().toStdString() + ".Json");
+        namespace json = vpc::data::json;
+        const Json::Value profile = vpc::data::ReadJsonFile(file);
+        return static_cast<int>(json::ToInt64(json::Member(
+            json::Member(json::Element(json::Member(profile, "Device"), 0), "LightInfo"),
+            "SelectItem")));
+    }
+
+    QTemporaryDir userRoot;
+    std::shared_ptr<vpc::sim::CSimHidBackend> bus;
+    std::shared_ptr<vpc::sim::CSimKeypad> keypad;
+    std::unique_ptr<vpc::sim::SimKeypadMemory> memory;
+    std::unique_ptr<CMainWnd> window;
+    CCorvaneKeyboardDevice* keyboard = nullptr;
+};
+
+TEST_F(MainWindowKeypadTest, GameLightingShowsAModeThenGivesTheKeypadItsOwnBack) {
+    ASSERT_NE(keyboard, nullptr);
+    const int ownMode = keyboard->GetLightInfo().selectItem;
+    const int gameMode = ownMode == 6 ? 5 : 6; // breathing or static, both offered
+    const int storedBefore = StoredMode();
+
+    window->OnGameMessage(0, gameMode);
+    EXPECT_TRUE(window->IsGameLightingTimerActive());
+    EXPECT_EQ(memory->OnboardRecord(0)[1], gameMode);
+    EXPECT_EQ(StoredMode(), storedBefore) << "the game's mode is not saved";
+
+    window->EndGameLighting(); // what the timer runs after 5 s
+    EXPECT_EQ(memory->OnboardRecord(0)[1], ownMode);
+    EXPECT_EQ(keyboard->GetLightInfo().selectItem, ownMode);
+    EXPECT_EQ(StoredMode(), storedBefore);
+
+    window->OnGameMessage(0, 21); // music lighting is no game effect
+    window->OnGameMessage(0, 200);
+    EXPECT_FALSE(window->IsGameLightingTimerActive());
+    EXPECT_EQ(memory->OnboardRecord(0)[1], ownMode);
+}
+
+TEST_F(MainWindowKeypadTest, ALightingControlRequestReachesTheKeypad) {
+    ASSERT_NE(keyboard, nullptr);
+    EXPECT_TRUE(keyboard->IsLightControlled());
+    window->OnLightControlRequest(1, 0); // another program takes the lighting
+    EXPECT_FALSE(keyboard->IsLightControlled());
+    window->OnLightControlRequest(2, 1); // not a request: nothing changes
+    EXPECT_FALSE(keyboard->IsLightControlled());
+    window->OnLightControlRequest(1, 1);
+    EXPECT_TRUE(keyboard->IsLightControlled());
+}
+
+} // namespace
