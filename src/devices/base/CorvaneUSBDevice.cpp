@@ -264,6 +264,23 @@ void CCorvaneUSBDevice::SetFunctionPage(int type) {
     }
 }
 
+void CCorvaneUSBDevice::ShowLedPreview(int index, const lighting::LedColor& c) {
+    QWidget* button = m_previewEnabled ? LedButton(index) : nullptr;
+    if (!button || !button->isVisible())
+        return;
+    const std::uint32_t word =
+        c.red | (std::uint32_t{c.blue} << 8) | (std::uint32_t{c.green} << 16);
+    // a key is repainted only when its colour changed, so a still effect costs nothing
+    if (button->property("ledColor").toUInt() == word &&
+        button->property("ledBrightness").toUInt() == c.brightness &&
+        button->property("ledLit").toBool())
+        return;
+    button->setProperty("ledColor", word);
+    button->setProperty("ledBrightness", c.brightness);
+    button->setProperty("ledLit", true);
+    button->update();
+}
+
 void CCorvaneUSBDevice::SendLightFrame() {
     if (!m_lightControl.load())
         return;
@@ -271,21 +288,7 @@ void CCorvaneUSBDevice::SendLightFrame() {
     std::vector<std::uint8_t> frame(lighting::kFrameBytes, 0);
     for (std::size_t i = 0; i < leds.size(); ++i) {
         const lighting::LedColor& c = leds[i];
-        QWidget* button = m_previewEnabled ? LedButton(static_cast<int>(i)) : nullptr;
-        if (button && button->isVisible()) {
-            const std::uint32_t word =
-                c.red | (std::uint32_t{c.blue} << 8) | (std::uint32_t{c.green} << 16);
-            // a key is repainted only when its colour changed, so a still effect costs nothing
-            const bool changed = button->property("ledColor").toUInt() != word ||
-                                 button->property("ledBrightness").toUInt() != c.brightness ||
-                                 !button->property("ledLit").toBool();
-            if (changed) {
-                button->setProperty("ledColor", word);
-                button->setProperty("ledBrightness", c.brightness);
-                button->setProperty("ledLit", true);
-                button->update();
-            }
-        }
+        ShowLedPreview(static_cast<int>(i), c);
         if (i >= static_cast<std::size_t>(kMaxLiveLeds))
             continue; // the frame holds 170 LEDs
         frame[3 * i] = lighting::Scale(c.red, c.brightness);

@@ -180,6 +180,8 @@ signals:
     void notificationArrived(int link, int usage);
 
 protected:
+    // Shows an LED's colour on its key in the page's preview (while previews are on).
+    void ShowLedPreview(int index, const lighting::LedColor& color);
     // A notification report reached the UI thread: the base re-reads the device 50 ms later
     // (timer 1002 on the list entry); the device classes decide by usage.
     virtual void OnNotificationUsage(ConnectionLink link, std::uint16_t usage);

@@ -555,17 +555,8 @@ void CCorvaneKeyboardDevice::SendLightFrame() {
         m_lightThread->SetSynchronised(IsSynchronised());
     }
     const lighting::LedColorBuffer colours = m_engine.Colors();
-    for (std::size_t i = 0; i < colours.size(); ++i) {
-        QWidget* button = LedButton(static_cast<int>(i));
-        if (!button || !button->isVisible())
-            continue;
-        const lighting::LedColor& c = colours[i];
-        button->setProperty("ledColor",
-                            c.red | (std::uint32_t{c.blue} << 8) | (std::uint32_t{c.green} << 16));
-        button->setProperty("ledBrightness", c.brightness);
-        button->setProperty("ledLit", true);
-        button->update();
-    }
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        ShowLedPreview(static_cast<int>(i), colours[i]);
     if (!lighting::IsLiveMode(m_lightInfo.selectItem) || !CanWrite())
         return;
     const lighting::LightFrame frame = lighting::BuildLightFrame(colours, m_config.maps.led);
