@@ -9,6 +9,7 @@
 #include "DeviceTable.h"
 #include "DpiChoice.h"
 #include "LightControlUI.h"
+#include "LightRecordWords.h"
 #include "LightingRoutes.h"
 #include "MenuWnd.h"
 #include "MsgWnd.h"
@@ -145,6 +146,69 @@ void CMainWnd::HideToTray() {
         return;
     }
     hide();
+    PauseStatusPolling();
+}
+
+namespace {
+
+// The lighting record a device shows now: the keypad keeps it with its profile.
+vpc::devices::DeviceLightRecord CurrentLightRecord(vpc::devices::CCorvaneUSBDevice* device) {
+    if (auto* keypad = qobject_cast<vpc::devices::CCorvaneKeyboardDevice*>(device)) {
+        const vpc::data::LightInfo info = keypad->GetLightInfo();
+        vpc::devices::DeviceLightRecord record;
+        record.mode = info.selectItem;
+        record.brightness = info.light;
+        record.speed = info.speed;
+        record.direction = info.fx;
+        record.multiColor = info.multiColor;
+        record.red = info.red;
+        record.green = info.green;
+        record.blue = info.blue;
+        return record;
+    }
+    return device->LightState().Record();
+}
+
+// Gives a device a lighting record the way the lighting panel does, so that the keypad
+// keeps it with its profile.
+void GiveLightRecord(vpc::devices::CCorvaneUSBDevice* device,
+                     const vpc::devices::DeviceLightRecord& record) {
+    if (auto* keypad = qobject_cast<vpc::devices::CCorvaneKeyboardDevice*>(device)) {
+        vpc::data::LightInfo info = keypad->GetLightInfo();
+        info.selectItem = record.mode;
+        info.light = record.brightness;
+        info.speed = record.speed;
+        info.fx = record.direction;
+        info.multiColor = record.multiColor;
+        info.red = record.red;
+        info.green = record.green;
+        info.blue = record.blue;
+        const vpc::panels::LightWords words = vpc::panels::ToLightWords(info);
+        keypad->SetLightInfo(words[0], words[1], words[2], words[3]);
+        return;
+    }
+    device->LightState().SetRecord(record);
+}
+
+} // namespace
+
+void CMainWnd::PauseStatusPolling() {
+    // A mouse in mode 11 and a keyboard in mode 21 keep polling: their lighting follows
+    // what they read from the device.
+    for (const int type : {kDeviceTypeMouse, kDeviceTypeKeyboard}) {
+        const int keepMode = type == kDeviceTypeMouse ? 11 : 21;
+        for (vpc::devices::CCorvaneUSBDevice* device : DevicesOfType(type)) {
+            device->PauseStatusPolling(CurrentLightRecord(device).mode != keepMode);
+        }
+    }
+}
+
+void CMainWnd::ResumeStatusPolling() {
+    for (const int type : {kDeviceTypeMouse, kDeviceTypeKeyboard}) {
+        for (vpc::devices::CCorvaneUSBDevice* device : DevicesOfType(type)) {
+            device->PauseStatusPolling(false);
+        }
+    }
 }
 
 void CMainWnd::OnTrayLeftClick() {
@@ -153,6 +217,7 @@ void CMainWnd::OnTrayLeftClick() {
     ClosePopupWindows();
     if (shown) {
         hide();
+        PauseStatusPolling();
     } else {
         RestoreAndRaise();
     }
@@ -300,7 +365,7 @@ bool CMainWnd::SynchroniseLighting() {
     if (!current) {
         return false;
     }
-    const vpc::devices::DeviceLightRecord record = current->LightState().Record();
+    const vpc::devices::DeviceLightRecord record = CurrentLightRecord(current);
     const auto kind = static_cast<SyncDeviceKind>(current->DeviceType());
     const std::optional<int> effect = SyncEffectForMode(kind, record.mode);
     if (!effect) {
@@ -325,7 +390,7 @@ bool CMainWnd::SynchroniseLighting() {
                 continue;
             }
             device->SetSynchronised(true);
-            device->LightState().SetRecord(shared);
+            GiveLightRecord(device, shared);
             device->SaveProfile();
             device->ApplyLightSettings();
             device->WriteOnboardProfile(0, 0, 1, m_screenSize.width(), m_screenSize.height());
@@ -403,6 +468,7 @@ void CMainWnd::ApplyStoredSkin() {
 }
 
 void CMainWnd::RestoreAndRaise() {
+    ResumeStatusPolling();
     if (isMinimized()) {
         showNormal();
     }

@@ -51,6 +51,9 @@ public:
     // The "closebtn" reaction: hide to the tray, or minimise when the desktop has no
     // tray, so the window can always be reached again.
     void HideToTray();
+    // While hidden to the tray, mice and keyboards stop polling their status.
+    void PauseStatusPolling();
+    void ResumeStatusPolling();
     // A left click on the tray icon: hide a shown window, show a hidden one.
     void OnTrayLeftClick();
     // Shows the tray menu at the cursor and runs the chosen item.

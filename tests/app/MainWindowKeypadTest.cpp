@@ -102,4 +102,34 @@ TEST_F(MainWindowKeypadTest, ALightingControlRequestReachesTheKeypad) {
     EXPECT_TRUE(keyboard->IsLightControlled());
 }
 
+TEST_F(MainWindowKeypadTest, SynchronisingSharesTheKeypadsEffectAndUnsharedModesChangeNothing) {
+    ASSERT_NE(keyboard, nullptr);
+    vpc::data::LightInfo info = keyboard->GetLightInfo();
+    info.selectItem = 21; // music lighting has no shared effect
+    keyboard->ProfileData().SetLightInfo(info);
+    keyboard->ApplyLightSettings();
+    EXPECT_FALSE(window->SynchroniseLighting());
+    EXPECT_FALSE(keyboard->IsSynchronised());
+
+    info.selectItem = 6; // static
+    info.red = 10;
+    keyboard->ProfileData().SetLightInfo(info);
+    keyboard->ApplyLightSettings();
+    ASSERT_TRUE(window->SynchroniseLighting());
+    EXPECT_TRUE(keyboard->IsSynchronised());
+    EXPECT_EQ(memory->OnboardRecord(0)[1], 6);
+    EXPECT_EQ(keyboard->GetLightInfo().red, 10);
+}
+
+TEST_F(MainWindowKeypadTest, HidingToTheTrayPausesStatusPollingUntilTheWindowReturns) {
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    window->OnTrayLeftClick(); // shown: hide it
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(keyboard->IsStatusPollingPaused());
+    window->OnTrayLeftClick(); // hidden: bring it back
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(keyboard->IsStatusPollingPaused());
+}
+
 } // namespace
