@@ -59,8 +59,9 @@ protected:
         qunsetenv("VPC_USER_DATA_ROOT");
     }
 
-    // The page built from its layout, as the device list builds it.
-    void MakeDevice() {
+    // The page built from its layout, as the device list builds it, with the keypad's product
+    // id of the link (or, with knownProduct false, one the program has no layout for).
+    void MakeDevice(sim::SimLink link = sim::SimLink::Cable) {
         DropDevice();
         QWidget* root = CDialogBuilder::Create(
             QString::fromLatin1(kKeyboardLayout),
@@ -74,7 +75,9 @@ protected:
         ASSERT_TRUE(device) << CDialogBuilder::LastError().toStdString();
         devices::DeviceIdentity identity;
         identity.vendorId = 0x320F;
-        identity.productId = 0x5055;
+        identity.productId = !knownProduct                 ? kUnknownProductId
+                             : link == sim::SimLink::Cable ? sim::CSimKeypad::kCableProductId
+                                                           : sim::CSimKeypad::kReceiverProductId;
         identity.modelCode = devices::kModelKeyboard;
         device->SetPageLayoutName(QString::fromLatin1(kKeyboardLayout));
         device->SetKeyCapacity(170);
@@ -110,7 +113,7 @@ protected:
     }
 
     void Connect(sim::SimLink link = sim::SimLink::Cable) {
-        MakeDevice();
+        MakeDevice(link);
         Bind(link);
         device->OnDeviceArrived();
     }
@@ -135,6 +138,8 @@ protected:
         return writes;
     }
 
+    static constexpr std::uint16_t kUnknownProductId = 0x7001;
+    bool knownProduct = true;
     QTemporaryDir userRoot;
     std::shared_ptr<sim::CSimHidBackend> bus;
     std::shared_ptr<sim::CSimKeypad> keypad;

@@ -1,6 +1,7 @@
 // The keyboard device against the simulated keypad: reading it at connection into the page
 // and the profile, writing keys, onboard settings and custom colours, the receiver with its
-// 24-byte chunks, hostile information blocks, failed reads, device answers and sync codes.
+// 24-byte chunks, hostile information blocks, failed reads, device answers, sync codes, and
+// key positions that survive a remap of the keys.
 #include "KeypadFixture.h"
 
 #include "KeyboardTables.h"
@@ -490,6 +491,228 @@ TEST_F(KeyboardDeviceTest, SwitchingProfilesWritesTheChosenProfileAndRefusesOddI
     device->SwitchProfile("../outside");
     EXPECT_EQ(device->GetProfileName().toStdString(), id);
     EXPECT_EQ(WritesSeen(), 0u);
+}
+
+} // namespace
+} // namespace vpc::test
+
+namespace vpc::test {
+namespace {
+
+using devices::keyboard::KeyIdentitySource;
+
+constexpr data::KeyAssignment kKeyA{0x20, 0x00, 0x04}, kKeyB{0x20, 0x00, 0x05},
+    kKeyC{0x20, 0x00, 0x06};
+constexpr int kEscSlot = 0, kNumLockSlot = 38, kASlot = 64;
+
+class KeyboardKeyPositionTest : public KeyboardDeviceTest {
+protected:
+    std::filesystem::path Folder() const {
+        return std::filesystem::path(userRoot.path().toStdString()) / "keyboard";
+    }
+    std::filesystem::path MemoPath() const {
+        return Folder() / devices::keyboard::KeyPositionMemo::kFileName;
+    }
+    // A fresh keypad and no user data.
+    void StartAfresh() {
+        DropDevice();
+        keypad->ResetMemory();
+        std::error_code ec;
+        std::filesystem::remove_all(Folder(), ec);
+    }
+    // What the key assignment panel does for one key, saved as the main window saves it.
+    void Assign(int slot, data::KeyAssignment code) {
+        device->SelectKey(slot);
+        const auto words =
+            data::KeyEntry::Make(static_cast<std::uint16_t>(slot), code, KeyCodeTable()[slot])
+                .ToWords();
+        device->SetKeyAssignment(words[0], words[1], words[2]);
+        device->SaveProfile();
+    }
+    Code AsCode(data::KeyAssignment a) const { return {a.type, a.code1, a.code2}; }
+    std::vector<Code> KeypadKeys() const {
+        std::vector<Code> keys;
+        for (std::size_t k = 0; k < memory->KeyCount(); ++k)
+            keys.push_back(memory->KeyAt(k));
+        return keys;
+    }
+};
+
+TEST_F(KeyboardKeyPositionTest, ARemappedKeyKeepsItsPositionAtTheNextConnection) {
+    struct Case {
+        const char* name;
+        bool knownProduct;
+        SimLink reconnect;
+        bool loseRememberedTable;
+        KeyIdentitySource expected;
+    };
+    for (const Case c : {
+             Case{"remembered, cable", false, SimLink::Cable, false, KeyIdentitySource::Remembered},
+             Case{"remembered, receiver", false, SimLink::Receiver, false,
+                  KeyIdentitySource::Remembered},
+             Case{"known keypad, cable", true, SimLink::Cable, false,
+                  KeyIdentitySource::Remembered},
+             Case{"known keypad, receiver, nothing remembered", true, SimLink::Receiver, true,
+                  KeyIdentitySource::FactoryLayout},
+         }) {
+        SCOPED_TRACE(c.name);
+        StartAfresh();
+        knownProduct = c.knownProduct;
+        Connect(SimLink::Cable);
+        ASSERT_TRUE(device->IsConfigValid());
+        EXPECT_EQ(device->KeyIdentityInUse().source, c.knownProduct
+                                                         ? KeyIdentitySource::FactoryLayout
+                                                         : KeyIdentitySource::DeviceTable);
+        EXPECT_TRUE(device->IsKeyIdentityRemembered());
+        EXPECT_TRUE(std::filesystem::is_regular_file(MemoPath()));
+
+        Assign(kEscSlot, kKeyA);
+        ASSERT_EQ(device->DownloadCurrentKeyAssignments(0), 1);
+        ASSERT_EQ(memory->KeyAt(KeypadKey::Esc), AsCode(kKeyA));
+        if (c.loseRememberedTable)
+            std::filesystem::remove(MemoPath());
+
+        Connect(c.reconnect);
+        ASSERT_TRUE(device->IsConfigValid());
+        EXPECT_EQ(device->KeyIdentityInUse().source, c.expected);
+        const auto& maps = device->Config().maps;
+        EXPECT_EQ(maps.position[kEscSlot], static_cast<std::uint8_t>(KeypadKey::Esc));
+        EXPECT_EQ(maps.led[kEscSlot], memory->LedAt(static_cast<std::size_t>(KeypadKey::Esc)));
+        EXPECT_EQ(maps.position[kASlot], kNoEntry) << "the keypad has no A key";
+        EXPECT_EQ(maps.KeyAtPosition(0), kEscSlot);
+        EXPECT_EQ(device->GetKeyList()[kEscSlot].current.assignment, kKeyA);
+
+        // a later change to Esc reaches Esc's position, and only that
+        std::vector<Code> expected = KeypadKeys();
+        Assign(kEscSlot, kKeyB);
+        ASSERT_EQ(device->DownloadCurrentKeyAssignments(0), 1);
+        expected[static_cast<std::size_t>(KeypadKey::Esc)] = AsCode(kKeyB);
+        EXPECT_EQ(KeypadKeys(), expected);
+    }
+}
+
+TEST_F(KeyboardKeyPositionTest, TheKnownKeypadsLayoutIsItsFactoryKeyTable) {
+    using devices::keyboard::FactoryKeyCodes;
+    const std::vector<std::uint8_t> region = keypad->Region(sim::SimRegion::KeyTable);
+    const std::vector<std::uint8_t> factory(region.begin(), region.begin() + 21 * 3);
+    EXPECT_EQ(FactoryKeyCodes(0x320F, sim::CSimKeypad::kCableProductId, 21), factory);
+    EXPECT_EQ(FactoryKeyCodes(0x320F, sim::CSimKeypad::kReceiverProductId, 21), factory);
+    struct Other {
+        std::uint16_t vendor, product;
+        int keyCount;
+    };
+    for (const Other o : {Other{0x320F, sim::CSimKeypad::kCableProductId, 20},
+                          Other{0x320F, kUnknownProductId, 21}, Other{0x1234, 0x5055, 21}}) {
+        EXPECT_TRUE(FactoryKeyCodes(o.vendor, o.product, o.keyCount).empty())
+            << o.vendor << " " << o.product << " " << o.keyCount;
+    }
+}
+
+TEST_F(KeyboardKeyPositionTest, TwoKeysRemappedToOneCodeKeepTheirPositions) {
+    knownProduct = false; // only the remembered table can tell the two keys apart
+    Connect();
+    Assign(kEscSlot, kKeyA);
+    Assign(kNumLockSlot, kKeyA);
+    ASSERT_EQ(device->DownloadCurrentKeyAssignments(0), 1);
+    ASSERT_EQ(memory->KeyAt(KeypadKey::NumLock), AsCode(kKeyA));
+
+    Connect();
+    EXPECT_EQ(device->KeyIdentityInUse().source, KeyIdentitySource::Remembered);
+    EXPECT_EQ(device->Config().maps.position[kEscSlot], static_cast<std::uint8_t>(KeypadKey::Esc));
+    EXPECT_EQ(device->Config().maps.position[kNumLockSlot],
+              static_cast<std::uint8_t>(KeypadKey::NumLock));
+    Assign(kNumLockSlot, kKeyC);
+    ASSERT_EQ(device->DownloadCurrentKeyAssignments(0), 1);
+    EXPECT_EQ(memory->KeyAt(KeypadKey::NumLock), AsCode(kKeyC));
+    EXPECT_EQ(memory->KeyAt(KeypadKey::Esc), AsCode(kKeyA));
+
+    // with the table lost the keys are found by their codes as before, and that guess,
+    // taken from a table that holds one code twice, is never remembered
+    Assign(kNumLockSlot, kKeyA);
+    ASSERT_EQ(device->DownloadCurrentKeyAssignments(0), 1);
+    std::filesystem::remove(MemoPath());
+    Connect();
+    EXPECT_EQ(device->KeyIdentityInUse().source, KeyIdentitySource::DeviceTable);
+    EXPECT_FALSE(device->KeyIdentityInUse().trusted);
+    EXPECT_FALSE(device->IsKeyIdentityRemembered());
+    ASSERT_EQ(device->DownloadCurrentKeyAssignments(0), 1);
+    EXPECT_FALSE(std::filesystem::exists(MemoPath()));
+}
+
+TEST_F(KeyboardKeyPositionTest, ADamagedKeyPositionFileIsIgnored) {
+    // The keypad's keys in reverse order as the file keeps them (the spare position last):
+    // taken, they would move every key. `bad` replaces the code of position 5.
+    constexpr std::array<int, 20> kReversed = {118, 117, 116, 99, 98, 97, 78, 77, 76,  119,
+                                               61,  60,  59,  41, 40, 39, 38, 34, 110, 0};
+    const auto codes = [&](const std::string& bad, int count = 21) {
+        std::string list;
+        for (int k = 0; k < count; ++k) {
+            const std::uint32_t code =
+                k < 20 ? KeyCodeTable()[static_cast<std::size_t>(kReversed[k])].ToCode()
+                       : 0x200000u;
+            list += (k > 0 ? "," : "") + (k == 5 && !bad.empty() ? bad : std::to_string(code));
+        }
+        return list;
+    };
+    const auto file = [](int count, const std::string& list) {
+        return "{\"KeyCount\": " + std::to_string(count) + ", \"KeyCodes\": [" + list + "]}";
+    };
+    std::string zeros = "0";
+    for (int k = 1; k < 21; ++k)
+        zeros += ",0";
+    struct Case {
+        const char* name;
+        std::string text;
+        KeyIdentitySource expected = KeyIdentitySource::DeviceTable;
+    };
+    const std::vector<Case> cases = {
+        {"sound, so taken", file(21, codes("")), KeyIdentitySource::Remembered},
+        {"not JSON", file(21, codes("")).substr(0, 40)},
+        {"empty", ""},
+        {"an array", "[" + codes("") + "]"},
+        {"another key count", file(20, codes("", 20))},
+        {"count and list disagree", file(21, codes("", 20))},
+        {"text for a code", file(21, codes("\"x\""))},
+        {"negative code", file(21, codes("-1"))},
+        {"code too large", file(21, codes("16777216"))},
+        {"not a key's code", file(21, codes(std::to_string(0x700100)))},
+        {"one code twice", file(21, codes(std::to_string(KeyCodeTable()[118].ToCode())))},
+        {"all zeros", file(21, zeros)},
+    };
+    knownProduct = false;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartAfresh();
+        std::filesystem::create_directories(Folder());
+        ASSERT_TRUE(data::WriteFileAtomic(MemoPath(), c.text));
+        Connect();
+        ASSERT_TRUE(device->IsConfigValid());
+        EXPECT_EQ(device->KeyIdentityInUse().source, c.expected);
+        if (c.expected == KeyIdentitySource::Remembered) {
+            EXPECT_EQ(device->Config().maps.position[kEscSlot], 19);
+            continue;
+        }
+        EXPECT_EQ(device->Config().maps.position[kEscSlot], 0);
+        EXPECT_EQ(device->Config().maps.position[110], 1);
+        EXPECT_EQ(device->Config().maps.position[kNumLockSlot], 3);
+        // the good table read from the fresh keypad replaces the damaged file
+        EXPECT_TRUE(device->IsKeyIdentityRemembered());
+        const auto stored = devices::keyboard::KeyPositionMemo(Folder()).Load(21);
+        ASSERT_TRUE(stored.has_value());
+        EXPECT_TRUE(std::equal(stored->begin(), stored->end(), device->Config().keyTable.begin()));
+    }
+
+    // a folder in the file's place: nothing is remembered, the keypad still works
+    StartAfresh();
+    std::filesystem::create_directories(MemoPath());
+    Connect();
+    ASSERT_TRUE(device->IsConfigValid());
+    EXPECT_FALSE(device->IsKeyIdentityRemembered());
+    EXPECT_EQ(device->Config().maps.position[kEscSlot], 0);
+    Assign(kEscSlot, kKeyB);
+    ASSERT_EQ(device->DownloadCurrentKeyAssignments(0), 1);
+    EXPECT_EQ(memory->KeyAt(KeypadKey::Esc), AsCode(kKeyB));
+    EXPECT_TRUE(std::filesystem::is_directory(MemoPath()));
 }
 
 } // namespace

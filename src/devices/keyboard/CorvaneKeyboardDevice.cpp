@@ -673,11 +673,41 @@ void CCorvaneKeyboardDevice::SetCustomKeyColor(int light) {
 void CCorvaneKeyboardDevice::ReadDeviceConfig() {
     const ConfigReadStatus status = m_memory.ReadConfig(m_config);
     SetInfoBlock(m_config.info.data(), m_config.info.size());
-    if (status != ConfigReadStatus::Ok)
+    if (status != ConfigReadStatus::Ok) {
         qCWarning(lcVpcDevices,
                   "keyboard configuration not read (%s, key count %d): nothing is "
                   "written to the device until it reads",
                   ToString(status), int{m_config.info[5]});
+        return;
+    }
+    AdoptKeyIdentity();
+}
+
+void CCorvaneKeyboardDevice::AdoptKeyIdentity() {
+    // The key download writes the user's assignments over the device's codes, so after a
+    // remap the codes the device reports no longer tell which key sits where.
+    const int keyCount = m_config.keyCount;
+    const KeyPositionMemo memo(UserFolderPath());
+    const DeviceIdentity& product = Identity();
+    m_keyIdentity = ChooseKeyIdentity(
+        memo.Load(keyCount), FactoryKeyCodes(product.vendorId, product.productId, keyCount),
+        std::span<const std::uint8_t>(m_config.keyTable), keyCount);
+    m_config.maps = BuildKeyMaps(m_keyIdentity.codes, m_config.ledMap, keyCount);
+    m_keyIdentityRemembered = m_keyIdentity.source == KeyIdentitySource::Remembered;
+    if (!m_keyIdentity.trusted)
+        qCWarning(lcVpcDevices,
+                  "keyboard: the key table looks remapped and no key positions are known for "
+                  "this device; keys are found by their codes");
+    RememberKeyIdentity();
+}
+
+void CCorvaneKeyboardDevice::RememberKeyIdentity() {
+    if (m_keyIdentityRemembered || !m_keyIdentity.trusted || !m_config.valid)
+        return;
+    const KeyPositionMemo memo(UserFolderPath());
+    m_keyIdentityRemembered = memo.Save(m_keyIdentity.codes, m_config.keyCount);
+    if (!m_keyIdentityRemembered)
+        qCWarning(lcVpcDevices, "keyboard: key positions not saved to %s", memo.Path().c_str());
 }
 
 bool CCorvaneKeyboardDevice::ReadOnboardProfile() {
@@ -808,6 +838,8 @@ int CCorvaneKeyboardDevice::DownloadKeyList(int slot, const std::vector<data::Ke
                   m_config.keyCount, int{info[5]});
         return 0;
     }
+    // once the assignments are on the device its codes no longer name the keys
+    RememberKeyIdentity();
     const KeyTableImage image = BuildKeyTableImage(
         m_config.keyTable, m_config.keyCount, m_config.maps, keys, CountMacros(UserFolderPath()));
     return m_memory.WriteKeyTable(image.bytes, m_config.keyCount, slot);

@@ -5,6 +5,7 @@
 
 #include "CorvaneUSBDevice.h"
 
+#include "KeyIdentity.h"
 #include "KeyboardDefaultData.h"
 #include "KeyboardMemory.h"
 #include "OnboardRecord.h"
@@ -112,6 +113,9 @@ public:
     // --- state, for the panels, the main window and tests -------------------------------
     const keyboard::KeyboardConfig& Config() const { return m_config; }
     bool IsConfigValid() const { return m_config.valid; }
+    // What told the keys' positions at the last good read, and whether that is remembered.
+    const keyboard::KeyIdentity& KeyIdentityInUse() const { return m_keyIdentity; }
+    bool IsKeyIdentityRemembered() const { return m_keyIdentityRemembered; }
     std::uint8_t OnboardIndex() const { return m_onboardIndex; }
     const keyboard::OnboardRecordBytes& OnboardRecord() const { return m_onboardRecord; }
     const keyboard::KeyboardDefaultData& DefaultData() const { return m_defaults; }
@@ -139,6 +143,11 @@ protected:
 
 private:
     void ReadDeviceConfig();
+    // Rebuilds the key maps from the codes that name the keys by position: the table
+    // remembered for this device, a known product's layout, or the device's own table.
+    void AdoptKeyIdentity();
+    // Writes the key identity to the user folder when it is trusted and not yet there.
+    void RememberKeyIdentity();
     // Reads the active slot's record; false (and nothing changed) when a read failed.
     bool ReadOnboardProfile();
     void TakeLightingState(const data::LightInfo& info);
@@ -157,6 +166,8 @@ private:
 
     keyboard::KeyboardMemory m_memory;
     keyboard::KeyboardConfig m_config;
+    keyboard::KeyIdentity m_keyIdentity;
+    bool m_keyIdentityRemembered = false;
     std::uint8_t m_onboardIndex = 0;
     keyboard::OnboardRecordBytes m_onboardRecord{};
     data::LightInfo m_lightInfo;
