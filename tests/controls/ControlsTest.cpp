@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -124,6 +125,90 @@ TEST_F(ControlsTest, KeyButtonShowsItsLedAsTheDeviceWritesIt) {
     key->ShowKeySetMarker(true);
     key->SetSelected(true);
     EXPECT_FALSE(key->grab().isNull()); // paints with the overlay, marker and selection
+}
+
+// The key keeps its face, light and frame as pictures between frames; each change of
+// what it shows must still reach the screen.
+TEST_F(ControlsTest, KeyButtonRepaintsEachChangeOfItsLedFaceAndSize) {
+    auto* key = Control<CDeviceKeyButtonUI>("key_1"); // no light image: rim and faint fill
+    const auto face = [key](const char* color) {
+        key->setStyleSheet(QString("CDeviceKeyButtonUI { background-color: %1; border: none; "
+                                   "border-radius: 0px; }")
+                               .arg(color));
+    };
+    const auto light = [](CDeviceKeyButtonUI* target, uint word) {
+        target->setProperty("ledColor", word);
+        target->setProperty("ledBrightness", 255);
+        target->setProperty("ledLit", true);
+    };
+    // Inside the rim the LED shows as a faint wash at a quarter of the light's alpha.
+    const auto washed = [](QColor under, QColor led) {
+        const int alpha = CDeviceKeyButtonUI::kLightColorAlpha / 4;
+        const auto mix = [alpha](int a, int b) { return (a * (255 - alpha) + b * alpha) / 255; };
+        return QColor(mix(under.red(), led.red()), mix(under.green(), led.green()),
+                      mix(under.blue(), led.blue()));
+    };
+    const auto near = [](QColor a, QColor b) {
+        return std::abs(a.red() - b.red()) <= 2 && std::abs(a.green() - b.green()) <= 2 &&
+               std::abs(a.blue() - b.blue()) <= 2;
+    };
+    const auto centre = [key] {
+        return key->grab().toImage().pixelColor(key->width() / 2, key->height() / 2);
+    };
+    const QColor dark(0x10, 0x20, 0x30), light2(0x40, 0x50, 0x60);
+    face("#102030");
+    EXPECT_EQ(centre(), dark); // dark LED: the face alone
+
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        QColor expected;
+    };
+    const Step steps[] = {
+        {"lit red", [&] { light(key, 0x0000FFu); }, washed(dark, Qt::red)},
+        {"green", [&] { light(key, 0xFF0000u); }, washed(dark, Qt::green)},
+        {"new face", [&] { face("#405060"); }, washed(light2, Qt::green)},
+        {"dimmed", [&] { key->setProperty("ledBrightness", 0); }, washed(light2, Qt::black)},
+        {"overlay off", [&] { key->ShowLightOverlay(false); }, light2},
+        {"overlay on", [&] { key->ShowLightOverlay(true); }, washed(light2, Qt::black)},
+        {"dark", [&] { key->setProperty("ledLit", false); }, light2},
+    };
+    for (const Step& step : steps) {
+        step.change();
+        const QColor shown = centre();
+        EXPECT_TRUE(near(shown, step.expected))
+            << step.what << ": " << qPrintable(shown.name()) << " instead of "
+            << qPrintable(step.expected.name());
+    }
+
+    // The rim follows the key's size: two pixels in from the right edge, at both sizes.
+    light(key, 0x0000FFu);
+    for (const int width : {key->width(), key->width() + 30}) {
+        key->resize(width, key->height());
+        const QColor rim = key->grab().toImage().pixelColor(width - 2, key->height() / 2);
+        EXPECT_GT(rim.red(), 150) << width;
+        EXPECT_LT(rim.green(), 0x50) << width;
+    }
+
+    // The selection frame comes and goes over the light.
+    const auto edge = [key] { return key->grab().toImage().pixelColor(1, key->height() / 2); };
+    const QColor unselected = edge();
+    key->SetSelected(true);
+    EXPECT_NE(edge(), unselected);
+    key->SetSelected(false);
+    EXPECT_EQ(edge(), unselected);
+
+    // With a light image the glow takes the image's shape and follows the LED's colour.
+    auto* imaged = Control<CDeviceKeyButtonUI>("key_0");
+    const auto glow = [imaged] {
+        return imaged->grab().toImage().pixelColor(imaged->width() / 2, imaged->height() / 2);
+    };
+    light(imaged, 0x0000FFu);
+    const QColor red = glow();
+    EXPECT_GT(red.red(), red.green() + 60) << qPrintable(red.name());
+    light(imaged, 0xFF0000u);
+    const QColor green = glow();
+    EXPECT_GT(green.green(), green.red() + 60) << qPrintable(green.name());
 }
 
 TEST_F(ControlsTest, HandButtonDeleteZoneRaisesHandDeleteInsteadOfClick) {

@@ -3,7 +3,11 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
+#include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <cstdint>
 
 class CDeviceKeyButtonUI : public QPushButton {
@@ -52,14 +56,60 @@ public:
     QColor ShownLedColor() const;
 
 protected:
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
-    void PaintLightOverlay(QPainter& painter) const;
+    // What the cached button face was drawn from: a change of any of these redraws it.
+    struct FaceLook {
+        QSize size;
+        qreal pixelRatio = 0;
+        QStyle::State state;
+        QStyleOptionButton::ButtonFeatures features;
+        Qt::LayoutDirection direction = Qt::LeftToRight;
+        QString text;
+        qint64 iconKey = 0;
+        QSize iconSize;
+        qint64 paletteKey = 0;
+        bool operator==(const FaceLook&) const = default;
+    };
+    // What the cached marker and selection frame were drawn from.
+    struct TopLook {
+        QSize size;
+        qreal pixelRatio = 0;
+        bool marker = false;
+        QString markerImage;
+        bool selected = false;
+        bool operator==(const TopLook&) const = default;
+    };
+
+    // The style-sheet face and caption, drawn once and kept until the button's look changes.
+    const QPixmap& Face();
+    // The glow's shape at full strength (light image or rim), kept per size.
+    const QImage& LightMask();
+    // The light overlay in the LED's colour, redrawn only when the colour changes.
+    const QImage& TintedLight(const QColor& tint);
+    // The key-set marker and selection frame, drawn over the light.
+    const QPixmap& TopLayer();
+    void ForgetCachedLook();
     void PaintKeySetMarker(QPainter& painter) const;
+    void PaintSelectionFrame(QPainter& painter) const;
+    QColor LightTint();
+
+    QPixmap m_face;
+    FaceLook m_faceLook;
+    QImage m_lightMask;
+    QSize m_lightMaskSize;
+    qreal m_lightMaskRatio = 0;
+    bool m_lightMaskFromImage = false;
+    QImage m_tintedLight;
+    QColor m_tintedLightColor;
+    QPixmap m_top;
+    TopLook m_topLook;
 
     QString m_lightImage;
     QString m_keySetImage;
