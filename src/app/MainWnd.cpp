@@ -277,7 +277,7 @@ void CMainWnd::FitDpiToMonitor() {
     // Qt scales the window with the desktop's own scale factor; the DPI is kept for
     // the controls that size images by it.
     PaintManager().SetDPI(dpi);
-    resize(kWorkingSize.boundedTo(monitor->availableSize()));
+    setFixedSize(kWorkingSize.boundedTo(monitor->availableSize()));
     CenterWindow();
 }
 
