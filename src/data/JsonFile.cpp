@@ -217,7 +217,7 @@ std::string ToStyledJson(const Json::Value& value) {
 #pragma GCC diagnostic pop
     std::string text;
     try {
-        text = writer.write(value);  // ends with one line end
+        text = writer.write(value); // ends with one line end
     } catch (const std::exception& e) {
         qCWarning(lcVpcData) << "cannot format JSON:" << e.what();
         return {};

@@ -117,8 +117,8 @@ std::recursive_mutex* CCommandChannel::LockFor(LockKind kind) {
 int CCommandChannel::Exchange(const CommandPacket& request, CommandPacket& reply, bool fast) {
     reply = CommandPacket{};
     std::size_t got = 0;
-    const int result = TransactWith(request.bytes.data(), CommandPacket::kSize,
-                                    reply.bytes.data(), CommandPacket::kSize, &got, fast);
+    const int result = TransactWith(request.bytes.data(), CommandPacket::kSize, reply.bytes.data(),
+                                    CommandPacket::kSize, &got, fast);
     if (result != kOk)
         return result;
     if (reply.Status() == CommandPacket::kStatusError)
@@ -269,8 +269,7 @@ int CCommandChannel::WriteLightFrame(const std::uint8_t* source, std::size_t len
 int CCommandChannel::WriteMacroData(const std::uint8_t* source, std::size_t length) {
     if (source == nullptr && length > 0)
         return kNoReply;
-    return Chunked(
-        {DeviceCommand::WriteMacroData, LockKind::Command, nullptr, source, length, 0});
+    return Chunked({DeviceCommand::WriteMacroData, LockKind::Command, nullptr, source, length, 0});
 }
 
 int CCommandChannel::WriteShootData(const std::uint8_t* source, std::size_t length) {
@@ -286,7 +285,8 @@ int CCommandChannel::ReadStatusBlock(std::uint8_t* destination, std::size_t leng
     if (!m_enabled.load() || destination == nullptr || length > CommandPacket::kDataSize ||
         static_cast<std::uint64_t>(offset) + length > kAddressSpace)
         return kNoReply;
-    CommandPacket request = CommandPacket::Make(static_cast<std::uint8_t>(DeviceCommand::ReadStatusBlock));
+    CommandPacket request =
+        CommandPacket::Make(static_cast<std::uint8_t>(DeviceCommand::ReadStatusBlock));
     request.SetLength(static_cast<std::uint8_t>(length));
     request.SetOffset(static_cast<std::uint16_t>(offset));
     request.UpdateChecksum();

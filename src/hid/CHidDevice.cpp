@@ -83,8 +83,8 @@ void CHidDevice::Close() {
     CloseLocked(lock);
 }
 
-bool CHidDevice::Open(const std::string& path, bool readAccess, bool writeAccess,
-                      bool overlapped, bool exclusive) {
+bool CHidDevice::Open(const std::string& path, bool readAccess, bool writeAccess, bool overlapped,
+                      bool exclusive) {
     std::unique_lock lock(m_mutex);
     CloseLocked(lock);
     if (m_cancelFd >= 0) {

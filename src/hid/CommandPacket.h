@@ -46,9 +46,7 @@ struct CommandPacket {
     }
     std::uint8_t Command() const { return bytes[3]; }
     std::uint8_t Length() const { return bytes[4]; }
-    std::uint16_t Offset() const {
-        return static_cast<std::uint16_t>(bytes[5] | (bytes[6] << 8));
-    }
+    std::uint16_t Offset() const { return static_cast<std::uint16_t>(bytes[5] | (bytes[6] << 8)); }
     std::uint8_t Status() const { return bytes[7]; }
     std::uint8_t* Data() { return bytes.data() + kDataOffset; }
     const std::uint8_t* Data() const { return bytes.data() + kDataOffset; }

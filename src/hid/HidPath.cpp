@@ -33,8 +33,8 @@ std::optional<std::uint32_t> FindHexField(std::string_view path, std::string_vie
     return std::nullopt;
 }
 
-std::string MakeInterfaceTail(std::uint16_t vendorId, std::uint16_t productId,
-                              int interfaceNumber, unsigned collectionNumber) {
+std::string MakeInterfaceTail(std::uint16_t vendorId, std::uint16_t productId, int interfaceNumber,
+                              unsigned collectionNumber) {
     char text[64];
     int n = std::snprintf(text, sizeof text, "vid_%04x&pid_%04x", vendorId, productId);
     std::string tail(text, static_cast<std::size_t>(n));

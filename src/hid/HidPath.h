@@ -27,7 +27,7 @@ inline std::uint16_t PathCollectionNumber(std::string_view p) {
 
 // "vid_320f&pid_5055&mi_01&col04"; interfaceNumber < 0 leaves out "&mi_", collection 0 leaves
 // out "&col" (an interface with a single collection).
-std::string MakeInterfaceTail(std::uint16_t vendorId, std::uint16_t productId,
-                              int interfaceNumber, unsigned collectionNumber);
+std::string MakeInterfaceTail(std::uint16_t vendorId, std::uint16_t productId, int interfaceNumber,
+                              unsigned collectionNumber);
 
 } // namespace vpc::hid

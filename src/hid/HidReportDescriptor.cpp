@@ -382,8 +382,8 @@ struct Parser {
                 // every button item gets a usage array as long as its page's whole list
                 std::uint64_t listEntries = 0;
                 for (const HidCapRecord& cap : top.buttonCaps[type])
-                    listEntries += top.MaxUsageListLength(static_cast<HidReportType>(type),
-                                                          cap.usagePage);
+                    listEntries +=
+                        top.MaxUsageListLength(static_cast<HidReportType>(type), cap.usagePage);
                 if (listEntries > limits.maxUsageListEntries)
                     return Fail("usage lists too long");
                 *buttons[type] = static_cast<std::uint16_t>(top.buttonCaps[type].size());
@@ -431,8 +431,7 @@ bool HidPreparsedData::HasReportId(std::uint8_t id) const {
     return std::binary_search(reportIds.begin(), reportIds.end(), id);
 }
 
-std::uint32_t HidPreparsedData::MaxUsageListLength(HidReportType type,
-                                                   std::uint16_t page) const {
+std::uint32_t HidPreparsedData::MaxUsageListLength(HidReportType type, std::uint16_t page) const {
     std::uint32_t total = 0;
     for (const HidCapRecord& cap : buttonCaps[static_cast<std::size_t>(type)])
         if (cap.usagePage == page || page == 0)

@@ -40,7 +40,7 @@ struct HidCapRecord {
 struct HidPreparsedData {
     std::uint16_t usagePage = 0;
     std::uint16_t usage = 0;
-    bool numberedReports = false;     // the interface's reports start with a report id
+    bool numberedReports = false;        // the interface's reports start with a report id
     std::vector<std::uint8_t> reportIds; // ids used by this collection (sorted, unique)
     HidCaps caps;
     std::array<std::vector<HidCapRecord>, kHidReportTypeCount> buttonCaps;
@@ -53,7 +53,7 @@ struct HidPreparsedData {
 
 struct HidDescriptorLimits {
     std::size_t maxDescriptorBytes = 4096;
-    std::uint32_t maxReportCount = 4096;   // fields of one main item
+    std::uint32_t maxReportCount = 4096;    // fields of one main item
     std::uint32_t maxReportBits = 8 * 4096; // of one report (id byte not counted)
     std::uint32_t maxNesting = 32;
     std::size_t maxCaps = 1024;

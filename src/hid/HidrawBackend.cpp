@@ -172,8 +172,8 @@ std::optional<HidrawNodeInfo> CHidrawBackend::ReadNode(const std::string& name) 
     node.name = name;
     std::string devName = name;
     if (auto classUevent = ReadSmallFile(classDir + "/uevent"))
-        if (auto dev = UeventField(*classUevent, "DEVNAME"); dev && !dev->empty() &&
-                                                             dev->find("..") == std::string::npos)
+        if (auto dev = UeventField(*classUevent, "DEVNAME");
+            dev && !dev->empty() && dev->find("..") == std::string::npos)
             devName = *dev;
     node.devNode = m_devRoot + "/" + devName;
 

@@ -56,4 +56,4 @@ private:
     std::optional<std::string> m_old;
 };
 
-}  // namespace vpc::data::test
+} // namespace vpc::data::test

@@ -22,7 +22,7 @@ using test::WriteBytes;
 TEST(JsonFile, StyledLayoutSortsMembersIndentsThreeAndEndsWithALineEnd) {
     Json::Value v;
     v["b"] = 1;
-    v["a"] = "\xE4\xB8\xAD";  // escaped as \u, read back as UTF-8
+    v["a"] = "\xE4\xB8\xAD"; // escaped as \u, read back as UTF-8
     v["c"].append(2);
     const std::string text = ToStyledJson(v);
     EXPECT_EQ(text, "{\n   \"a\" : \"\\u4e2d\",\n   \"b\" : 1,\n   \"c\" : [ 2 ]\n}\n");
@@ -176,7 +176,7 @@ TEST(JsonFile, KeepCorruptFileMovesItBeside) {
     EXPECT_FALSE(std::filesystem::exists(dir / "x.Json"));
     EXPECT_EQ(kept.parent_path(), dir.path());
     EXPECT_EQ(ReadBytes(kept), "not json");
-    EXPECT_TRUE(KeepCorruptFile(dir / "x.Json").empty());  // nothing there any more
+    EXPECT_TRUE(KeepCorruptFile(dir / "x.Json").empty()); // nothing there any more
 }
 
 TEST(JsonAccess, ConversionsNeverThrowAndFallBack) {
@@ -186,11 +186,15 @@ TEST(JsonAccess, ConversionsNeverThrowAndFallBack) {
         bool asBool;
     };
     const Case cases[] = {
-        {"null", 0, false},           {"true", 1, true},
-        {"false", 0, false},          {"-5", -5, true},
-        {"18446744073709551615", -1, true},  // low 64 bits kept
-        {"2.9", 2, true},             {"1e300", 0, true},
-        {"\"12\"", 0, false},         {"[1]", 0, false},
+        {"null", 0, false},
+        {"true", 1, true},
+        {"false", 0, false},
+        {"-5", -5, true},
+        {"18446744073709551615", -1, true}, // low 64 bits kept
+        {"2.9", 2, true},
+        {"1e300", 0, true},
+        {"\"12\"", 0, false},
+        {"[1]", 0, false},
         {"{\"a\":1}", 0, false},
     };
     for (const Case& c : cases) {
@@ -199,7 +203,7 @@ TEST(JsonAccess, ConversionsNeverThrowAndFallBack) {
         EXPECT_EQ(json::ToInt64(parsed.value), c.asInt) << c.text;
         EXPECT_EQ(json::ToBool(parsed.value), c.asBool) << c.text;
     }
-    EXPECT_EQ(json::ToByte(ParseJsonText("257").value), 1);  // low bits kept
+    EXPECT_EQ(json::ToByte(ParseJsonText("257").value), 1); // low bits kept
     EXPECT_EQ(json::ToUInt16(ParseJsonText("65537").value), 1);
 }
 
@@ -224,5 +228,5 @@ TEST(JsonAccess, WritableAccessReplacesAValueOfTheWrongKind) {
     EXPECT_EQ(s.size(), 3u);
 }
 
-}  // namespace
-}  // namespace vpc::data
+} // namespace
+} // namespace vpc::data

@@ -7,9 +7,9 @@ namespace {
 
 TEST(KeyAssignment, CodeSplitsIntoTypeAndCodes) {
     const KeyAssignment a = KeyAssignment::FromCode(2097412);
-    EXPECT_EQ(a.type, 0x20);   // keyboard key
-    EXPECT_EQ(a.code1, 0x01);  // left Ctrl
-    EXPECT_EQ(a.code2, 0x04);  // A
+    EXPECT_EQ(a.type, 0x20);  // keyboard key
+    EXPECT_EQ(a.code1, 0x01); // left Ctrl
+    EXPECT_EQ(a.code2, 0x04); // A
     EXPECT_EQ(a.ToCode(), 2097412u);
 }
 
@@ -48,12 +48,12 @@ TEST(KeyEntry, WordsCarryTheTwelveBytesLittleEndian) {
     KeyEntry entry = KeyEntry::Make(0x0102, {0x20, 0x01, 0x04}, {0x20, 0x00, 0x29});
     entry.current.spare = 0x55;
     const auto words = entry.ToWords();
-    EXPECT_EQ(words[0], 0x01200102u);  // slot, type, code1
-    EXPECT_EQ(words[1], 0x01025504u);  // code2, spare, slot
-    EXPECT_EQ(words[2], 0x00290020u);  // type, code1, code2, spare
+    EXPECT_EQ(words[0], 0x01200102u); // slot, type, code1
+    EXPECT_EQ(words[1], 0x01025504u); // code2, spare, slot
+    EXPECT_EQ(words[2], 0x00290020u); // type, code1, code2, spare
     EXPECT_EQ(KeyEntry::FromWords(words[0], words[1], words[2]), entry);
     EXPECT_EQ(KeyEntry::FromBytes(entry.ToBytes()), entry);
 }
 
-}  // namespace
-}  // namespace vpc::data
+} // namespace
+} // namespace vpc::data

@@ -29,10 +29,14 @@ TEST(TextUtil, ParseHex32AcceptsOnlyHexOfAtMostEightDigits) {
         bool ok;
         std::uint32_t value;
     };
-    const Case cases[] = {{"FF00FF00", true, 0xFF00FF00}, {"0x1a", true, 0x1A},
-                          {"ffffffff", true, 0xFFFFFFFF}, {"", false, 0},
-                          {"123456789", false, 0},        {"12G", false, 0},
-                          {"-1", false, 0},               {" 12", false, 0}};
+    const Case cases[] = {{"FF00FF00", true, 0xFF00FF00},
+                          {"0x1a", true, 0x1A},
+                          {"ffffffff", true, 0xFFFFFFFF},
+                          {"", false, 0},
+                          {"123456789", false, 0},
+                          {"12G", false, 0},
+                          {"-1", false, 0},
+                          {" 12", false, 0}};
     for (const Case& c : cases) {
         std::uint32_t value = 0;
         EXPECT_EQ(ParseHex32(c.text, value), c.ok) << c.text;
@@ -54,9 +58,9 @@ TEST(TextUtil, SplitNameNumberTable) {
         {"color_option_19", true, "color_option_", 19},
         {"key_0", true, "key_", 0},
         {"noseparator", false, "", 0},
-        {"light_", false, "", 0},                  // nothing after the last "_"
-        {"light_combo_modeSelect", false, "", 0},  // not a number
-        {"key_99999999999", false, "", 0},         // does not fit
+        {"light_", false, "", 0},                 // nothing after the last "_"
+        {"light_combo_modeSelect", false, "", 0}, // not a number
+        {"key_99999999999", false, "", 0},        // does not fit
         {"key_12a", false, "", 0},
     };
     for (const Case& c : cases) {
@@ -76,7 +80,7 @@ TEST(TextUtil, IsBlank) {
 }
 
 TEST(TextUtil, Utf8AndWideRoundTrip) {
-    const std::string text = "profile \xE9\x85\x8D\xE7\xBD\xAE \xF0\x9F\x8E\xAE";  // CJK + emoji
+    const std::string text = "profile \xE9\x85\x8D\xE7\xBD\xAE \xF0\x9F\x8E\xAE"; // CJK + emoji
     EXPECT_EQ(WideToUtf8(Utf8ToWide(text)), text);
     EXPECT_EQ(Utf8ToWide("\xE4\xB8\xAD").size(), 1u);
 }
@@ -102,8 +106,8 @@ TEST(TextUtil, StepValueWrapsAtTheLimit) {
     EXPECT_EQ(StepValue(true, 10, 4, 5), 9);
     EXPECT_EQ(StepValue(true, 10, 5, 5), 0);
     EXPECT_EQ(StepValue(false, 10, 5, 5), 0);
-    EXPECT_EQ(StepValue(false, 10, 4, 5), 5);  // 4 - 5 wraps to 255: limit - step
+    EXPECT_EQ(StepValue(false, 10, 4, 5), 5); // 4 - 5 wraps to 255: limit - step
 }
 
-}  // namespace
-}  // namespace vpc::data
+} // namespace
+} // namespace vpc::data
