@@ -1,7 +1,6 @@
 #include "DeviceGameLighting.h"
 
 #include "LightControlUI.h"
-#include "LightRecordWords.h"
 #include "keyboard/CorvaneKeyboardDevice.h"
 
 CKeypadGameLighting::CKeypadGameLighting(vpc::devices::CCorvaneKeyboardDevice* device)
@@ -23,19 +22,18 @@ CKeypadGameLighting::CKeypadGameLighting(vpc::devices::CCorvaneKeyboardDevice* d
 }
 
 int CKeypadGameLighting::CurrentLightingMode() const {
-    return m_device ? m_device->GetLightInfo().selectItem : 0;
+    return m_device ? m_device->CurrentLightRecord().mode : 0;
 }
 
 void CKeypadGameLighting::ShowTemporaryLightingMode(int mode) {
     if (!m_device) {
         return;
     }
-    vpc::data::LightInfo info = m_device->GetLightInfo();
-    info.selectItem = static_cast<std::uint8_t>(mode);
-    const vpc::panels::LightWords words = vpc::panels::ToLightWords(info);
+    vpc::devices::DeviceLightRecord record = m_device->CurrentLightRecord();
+    record.mode = static_cast<std::uint8_t>(mode);
     // The record goes to the device and its preview; the profile file is not saved, so
     // the user's own mode stays on disk.
-    m_device->SetLightInfo(words[0], words[1], words[2], words[3]);
+    m_device->SetLightRecord(record);
     m_device->ApplyLightSettings();
     m_device->WriteOnboardProfile(0, 0, 1, 0, 0);
 }

@@ -9,7 +9,6 @@
 #include "DeviceTable.h"
 #include "DpiChoice.h"
 #include "LightControlUI.h"
-#include "LightRecordWords.h"
 #include "LightingRoutes.h"
 #include "MenuWnd.h"
 #include "MsgWnd.h"
@@ -59,19 +58,10 @@ CMainWnd::~CMainWnd() = default;
 void CMainWnd::InitWindow() {
     const CPaintManagerUI& pm = PaintManager();
     m_closeButton = pm.FindControl("closebtn").widget();
-    m_maxButton = pm.FindControl("maxbtn").widget();
-    m_restoreButton = pm.FindControl("restorebtn").widget();
     m_minButton = pm.FindControl("minbtn").widget();
     m_skinButton = pm.FindControl("skinbtn").widget();
-    m_gameModeButton = pm.FindControl("gamemodebtn").widget();
-    m_cloudButton = pm.FindControl("cloudbtn").widget();
-    m_smartEyesButton = pm.FindControl("smarteyesbtn").widget();
-    m_settingsButton = pm.FindControl("setbtn").widget();
     m_lightControlButton = pm.FindControl("control_light_status").widget();
     ShowLightControlState();
-    if (const QScreen* monitor = screen()) {
-        m_screenSize = monitor->geometry().size() * monitor->devicePixelRatio();
-    }
     QTimer::singleShot(kFitDpiDelayMs, this, &CMainWnd::FitDpiToMonitor);
 
     connect(&CSkinChangeNotifier::Instance(), &CSkinChangeNotifier::skinChanged, this,
@@ -149,56 +139,13 @@ void CMainWnd::HideToTray() {
     PauseStatusPolling();
 }
 
-namespace {
-
-// The lighting record a device shows now: the keypad keeps it with its profile.
-vpc::devices::DeviceLightRecord CurrentLightRecord(vpc::devices::CCorvaneUSBDevice* device) {
-    if (auto* keypad = qobject_cast<vpc::devices::CCorvaneKeyboardDevice*>(device)) {
-        const vpc::data::LightInfo info = keypad->GetLightInfo();
-        vpc::devices::DeviceLightRecord record;
-        record.mode = info.selectItem;
-        record.brightness = info.light;
-        record.speed = info.speed;
-        record.direction = info.fx;
-        record.multiColor = info.multiColor;
-        record.red = info.red;
-        record.green = info.green;
-        record.blue = info.blue;
-        return record;
-    }
-    return device->LightState().Record();
-}
-
-// Gives a device a lighting record the way the lighting panel does, so that the keypad
-// keeps it with its profile.
-void GiveLightRecord(vpc::devices::CCorvaneUSBDevice* device,
-                     const vpc::devices::DeviceLightRecord& record) {
-    if (auto* keypad = qobject_cast<vpc::devices::CCorvaneKeyboardDevice*>(device)) {
-        vpc::data::LightInfo info = keypad->GetLightInfo();
-        info.selectItem = record.mode;
-        info.light = record.brightness;
-        info.speed = record.speed;
-        info.fx = record.direction;
-        info.multiColor = record.multiColor;
-        info.red = record.red;
-        info.green = record.green;
-        info.blue = record.blue;
-        const vpc::panels::LightWords words = vpc::panels::ToLightWords(info);
-        keypad->SetLightInfo(words[0], words[1], words[2], words[3]);
-        return;
-    }
-    device->LightState().SetRecord(record);
-}
-
-} // namespace
-
 void CMainWnd::PauseStatusPolling() {
     // A mouse in mode 11 and a keyboard in mode 21 keep polling: their lighting follows
     // what they read from the device.
     for (const int type : {kDeviceTypeMouse, kDeviceTypeKeyboard}) {
         const int keepMode = type == kDeviceTypeMouse ? 11 : 21;
         for (vpc::devices::CCorvaneUSBDevice* device : DevicesOfType(type)) {
-            device->PauseStatusPolling(CurrentLightRecord(device).mode != keepMode);
+            device->PauseStatusPolling(device->CurrentLightRecord().mode != keepMode);
         }
     }
 }
@@ -263,12 +210,17 @@ void CMainWnd::ApplySkin(const SkinChangedParam& param) {
     ApplySkinToRoot(PaintManager().GetRoot(), param);
 }
 
+QSize CMainWnd::ScreenPixels() const {
+    const QScreen* monitor = screen();
+    return monitor ? monitor->geometry().size() * monitor->devicePixelRatio() : QSize();
+}
+
 void CMainWnd::FitDpiToMonitor() {
     const QScreen* monitor = screen();
     if (!monitor) {
         return;
     }
-    const QSize pixels = monitor->geometry().size() * monitor->devicePixelRatio();
+    const QSize pixels = ScreenPixels();
     int dpi = ChooseDpi(pixels.width(), pixels.height());
     if (!IsAcceptedDpi(dpi)) {
         qCWarning(lcApp, "MAIN_WND DPI SET ERROR");
@@ -365,7 +317,7 @@ bool CMainWnd::SynchroniseLighting() {
     if (!current) {
         return false;
     }
-    const vpc::devices::DeviceLightRecord record = CurrentLightRecord(current);
+    const vpc::devices::DeviceLightRecord record = current->CurrentLightRecord();
     const auto kind = static_cast<SyncDeviceKind>(current->DeviceType());
     const std::optional<int> effect = SyncEffectForMode(kind, record.mode);
     if (!effect) {
@@ -380,20 +332,26 @@ bool CMainWnd::SynchroniseLighting() {
                                   record.green,
                                   record.blue};
     m_syncThread.SetRecord(sync);
+    const QSize screenPixels = ScreenPixels();
     for (const int type :
          {kDeviceTypeKeyboard, kDeviceTypeMouse, kDeviceTypeMousePad, kDeviceTypeHeadset}) {
-        vpc::devices::DeviceLightRecord shared = record;
-        shared.mode = static_cast<std::uint8_t>(
+        const auto mode = static_cast<std::uint8_t>(
             SyncModeForEffect(static_cast<SyncDeviceKind>(type), *effect));
         for (vpc::devices::CCorvaneUSBDevice* device : DevicesOfType(type)) {
             if (!device->Channel().IsEnabled()) {
                 continue;
             }
+            // the shared effect, the device's own words of its class
+            vpc::devices::DeviceLightRecord shared = record;
+            shared.mode = mode;
+            const vpc::devices::DeviceLightRecord own = device->CurrentLightRecord();
+            shared.word0 = own.word0;
+            shared.word1 = own.word1;
             device->SetSynchronised(true);
-            GiveLightRecord(device, shared);
+            device->SetLightRecord(shared);
             device->SaveProfile();
             device->ApplyLightSettings();
-            device->WriteOnboardProfile(0, 0, 1, m_screenSize.width(), m_screenSize.height());
+            device->WriteOnboardProfile(0, 0, 1, screenPixels.width(), screenPixels.height());
         }
     }
     PublishSyncDevices();

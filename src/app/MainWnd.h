@@ -119,6 +119,8 @@ private:
     void StartDevices();
 
     void ShowLightControlState();
+    // The size of the window's monitor in pixels.
+    QSize ScreenPixels() const;
     // Each panel registers its routes, in the order the dispatch runs them.
     void RegisterRoutes();
     // Devices in the order the lighting-control and sync rules name them.
@@ -145,17 +147,10 @@ private:
     QWidget* m_lightControlButton = nullptr;
     QPointer<WindowImplBase> m_aboutWnd;
     QWidget* m_closeButton = nullptr;
-    QWidget* m_maxButton = nullptr;
-    QWidget* m_restoreButton = nullptr;
     QWidget* m_minButton = nullptr;
     QWidget* m_skinButton = nullptr;
-    QWidget* m_gameModeButton = nullptr;
-    QWidget* m_cloudButton = nullptr;
-    QWidget* m_smartEyesButton = nullptr;
-    QWidget* m_settingsButton = nullptr;
     int m_activations = 0;
     std::unique_ptr<vpc::devices::CDeviceList> m_deviceList;
-    QSize m_screenSize;
     std::mutex m_syncDevicesMutex;
     std::vector<vpc::devices::CCorvaneUSBDevice*> m_syncDevices;
     CLightingSyncThread m_syncThread;

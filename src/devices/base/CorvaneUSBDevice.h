@@ -94,6 +94,13 @@ public:
     virtual void SaveProfile() {}
     virtual void SetLightType(int value) { m_lightType = value; }
     virtual int GetLightType() const { return m_lightType; }
+    // The lighting record the device shows now.
+    virtual DeviceLightRecord CurrentLightRecord() const { return m_light.Record(); }
+    // Gives the device a lighting record through SetLightInfo.
+    void SetLightRecord(const DeviceLightRecord& record) {
+        const std::array<std::uint32_t, 4> words = record.ToWords();
+        SetLightInfo(words[0], words[1], words[2], words[3]);
+    }
     virtual void SetLightInfo(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2,
                               std::uint32_t w3);
     virtual void SetAudioLightInfo(int mode, int foreground, int background);

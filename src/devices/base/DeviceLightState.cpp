@@ -54,6 +54,15 @@ int FadeStep(int value, int mode) {
 
 } // namespace
 
+std::array<std::uint32_t, 4> DeviceLightRecord::ToWords() const {
+    const auto word = [](std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3) {
+        return std::uint32_t{b0} | (std::uint32_t{b1} << 8) | (std::uint32_t{b2} << 16) |
+               (std::uint32_t{b3} << 24);
+    };
+    return {word(mode, brightness, speed, direction), word(multiColor, red, green, blue), word0,
+            word1};
+}
+
 DeviceLightRecord DeviceLightRecord::FromWords(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2,
                                                std::uint32_t w3) {
     const auto byte = [](std::uint32_t word, int n) {

@@ -28,6 +28,8 @@ struct DeviceLightRecord {
     std::uint32_t word1 = 0;
 
     // From the four 32-bit words of `SetLightInfo` (little-endian bytes).
+    // The four words again, as `SetLightInfo` takes them.
+    std::array<std::uint32_t, 4> ToWords() const;
     static DeviceLightRecord FromWords(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2,
                                        std::uint32_t w3);
 };

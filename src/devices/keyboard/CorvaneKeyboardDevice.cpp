@@ -403,6 +403,22 @@ void CCorvaneKeyboardDevice::SetLightInfo(std::uint32_t w0, std::uint32_t w1, st
     m_profile.SetLightInfo(info);
 }
 
+DeviceLightRecord CCorvaneKeyboardDevice::CurrentLightRecord() const {
+    // the words SetLightInfo reads: byte 11 the ZZCC mode, bytes 12-13 the group words
+    DeviceLightRecord record;
+    record.mode = m_lightInfo.selectItem;
+    record.brightness = m_lightInfo.light;
+    record.speed = m_lightInfo.speed;
+    record.direction = m_lightInfo.fx;
+    record.multiColor = m_lightInfo.multiColor;
+    record.red = m_lightInfo.red;
+    record.green = m_lightInfo.green;
+    record.blue = m_lightInfo.blue;
+    record.word0 = std::uint32_t{m_lightInfo.zzccLedMode} << 24;
+    record.word1 = m_lightInfo.customGroup | (std::uint32_t{m_lightInfo.oldLedmode} << 8);
+    return record;
+}
+
 void CCorvaneKeyboardDevice::SetAudioLightInfo(int mode, int foreground, int background) {
     CCorvaneUSBDevice::SetAudioLightInfo(mode, foreground, background);
     // the three words of the music settings: variant and background colour; foreground

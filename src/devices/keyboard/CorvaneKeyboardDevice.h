@@ -79,6 +79,7 @@ public:
     // --- operations the keyboard adds ---------------------------------------------------
     void InitPanel();
     data::LightInfo GetLightInfo() const { return m_lightInfo; }
+    DeviceLightRecord CurrentLightRecord() const override;
     // A key event from the device: the UI key at that position, action 1 (down) or 2 (up).
     void OnDeviceKeyEvent(int position, int action);
     void OnKeyEvent(int key, int action);
