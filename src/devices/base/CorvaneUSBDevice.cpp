@@ -268,17 +268,11 @@ void CCorvaneUSBDevice::ShowLedPreview(int index, const lighting::LedColor& c) {
     QWidget* button = m_previewEnabled ? LedButton(index) : nullptr;
     if (!button || !button->isVisible())
         return;
-    const std::uint32_t word =
-        c.red | (std::uint32_t{c.blue} << 8) | (std::uint32_t{c.green} << 16);
-    // a key is repainted only when its colour changed, so a still effect costs nothing
-    if (button->property("ledColor").toUInt() == word &&
-        button->property("ledBrightness").toUInt() == c.brightness &&
-        button->property("ledLit").toBool())
-        return;
-    button->setProperty("ledColor", word);
+    // the key button repaints itself only when one of these changes
+    button->setProperty("ledColor",
+                        c.red | (std::uint32_t{c.blue} << 8) | (std::uint32_t{c.green} << 16));
     button->setProperty("ledBrightness", c.brightness);
     button->setProperty("ledLit", true);
-    button->update();
 }
 
 void CCorvaneUSBDevice::SendLightFrame() {
