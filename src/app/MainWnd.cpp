@@ -114,7 +114,6 @@ LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         return 0;
     }
     if (message != 0 && message == AppMessages().instanceActivate) {
-        ++m_activations;
         RefreshNoDeviceHint();
         RestoreAndRaise();
         handled = true;
@@ -435,23 +434,12 @@ void CMainWnd::RestoreAndRaise() {
     activateWindow();
 }
 
-int CMainWnd::VisibleDeviceEntries() const {
-    const QWidget* list = PaintManager().FindControl("device_select_layout").widget();
-    if (!list) {
-        return 0;
-    }
-    int visible = 0;
-    for (const QObject* child : list->children()) {
-        const auto* entry = qobject_cast<const QWidget*>(child);
-        if (entry && !entry->isHidden() && entry->property("deviceEntry").toBool()) {
-            ++visible;
-        }
-    }
-    return visible;
-}
-
 void CMainWnd::RefreshNoDeviceHint() {
-    PaintManager().FindControl("No_device_Link").SetVisible(VisibleDeviceEntries() == 0);
+    if (m_deviceList) {
+        m_deviceList->RefreshNoDeviceHint();
+    } else {
+        PaintManager().FindControl("No_device_Link").SetVisible(true);
+    }
 }
 
 void CMainWnd::StartDevices() {

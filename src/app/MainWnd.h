@@ -39,9 +39,6 @@ public:
     void RestoreAndRaise();
     // Shows "No_device_Link" when no device list entry is visible.
     void RefreshNoDeviceHint();
-    int VisibleDeviceEntries() const;
-    // How many activations (second starts, first discovery pass) arrived.
-    int ActivationCount() const { return m_activations; }
     // The device list: device objects, their entries and discovery (null before InitWindow).
     vpc::devices::CDeviceList* DeviceList() const { return m_deviceList.get(); }
     // The device of the visible, selected device list entry, or null.
@@ -149,7 +146,6 @@ private:
     QWidget* m_closeButton = nullptr;
     QWidget* m_minButton = nullptr;
     QWidget* m_skinButton = nullptr;
-    int m_activations = 0;
     std::unique_ptr<vpc::devices::CDeviceList> m_deviceList;
     std::mutex m_syncDevicesMutex;
     std::vector<vpc::devices::CCorvaneUSBDevice*> m_syncDevices;

@@ -72,6 +72,8 @@ public:
     CDeviceOptionUI* Entry(int index) const;
     int EntryIndexOf(const CCorvaneUSBDevice* device) const;
     int VisibleEntryCount() const;
+    // Shows "No_device_Link" when no entry is visible, hides it otherwise.
+    void RefreshNoDeviceHint();
     std::vector<CCorvaneUSBDevice*> DeviceObjects() const;
     CSlotList& Slots() { return m_slots; }
     CDeviceBinder& Binder() { return m_binder; }
@@ -91,7 +93,6 @@ public:
 
 private:
     CCorvaneUSBDevice* DeviceOf(const CDeviceConnection& connection) const;
-    void RefreshNoDeviceHint();
     QWidget* Control(const char* name) const;
 
     WindowImplBase& m_window;
