@@ -8,6 +8,7 @@
 #include "DeviceList.h"
 #include "DeviceTable.h"
 #include "DpiChoice.h"
+#include "FrameWnd.h"
 #include "LightControlUI.h"
 #include "LightingRoutes.h"
 #include "MenuWnd.h"
@@ -220,11 +221,8 @@ void CMainWnd::FitDpiToMonitor() {
         return;
     }
     const QSize pixels = ScreenPixels();
-    int dpi = ChooseDpi(pixels.width(), pixels.height());
-    if (!IsAcceptedDpi(dpi)) {
-        qCWarning(lcApp, "MAIN_WND DPI SET ERROR");
-        dpi = kDefaultDpi;
-    }
+    const int dpi = CFrameWnd::ValidateDpi(ChooseDpi(pixels.width(), pixels.height()),
+                                           "MAIN_WND DPI SET ERROR");
     // Qt scales the window with the desktop's own scale factor; the DPI is kept for
     // the controls that size images by it.
     PaintManager().SetDPI(dpi);
