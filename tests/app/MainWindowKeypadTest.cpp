@@ -4,6 +4,7 @@
 #include "CSimHidBackend.h"
 #include "CSimKeypad.h"
 #include "DataFolders.h"
+#include "DeviceKeyButtonUI.h"
 #include "JsonAccess.h"
 #include "JsonFile.h"
 #include "MainWnd.h"
@@ -119,6 +120,52 @@ TEST_F(MainWindowKeypadTest, SynchronisingSharesTheKeypadsEffectAndUnsharedModes
     EXPECT_TRUE(keyboard->IsSynchronised());
     EXPECT_EQ(memory->OnboardRecord(0)[1], 6);
     EXPECT_EQ(keyboard->GetLightInfo().red, 10);
+}
+
+// The light thread computes while someone sees or receives its colours: with the
+// preview on, the keys show the effect moving; with it off the thread sleeps and the
+// colours stand still, unless a live mode streams them to the keypad.
+TEST_F(MainWindowKeypadTest, TheLightThreadComputesOnlyWhileItsColoursAreSeenOrStreamed) {
+    ASSERT_NE(keyboard, nullptr);
+    auto* key = qobject_cast<CDeviceKeyButtonUI*>(keyboard->LedButton(0));
+    ASSERT_NE(key, nullptr);
+    const auto engineColours = [this] {
+        std::vector<vpc::lighting::LedColor> colours;
+        for (int led = 0; led < 21; ++led) {
+            colours.push_back(keyboard->GetLedColor(led));
+        }
+        return colours;
+    };
+    const auto computingBecomes = [this](bool computing) {
+        return QTest::qWaitFor([&] { return keyboard->IsLightThreadComputing() == computing; },
+                               3000);
+    };
+
+    keyboard->SetPreviewEnabled(true);
+    ASSERT_TRUE(computingBecomes(true));
+    const QColor shown = key->ShownLedColor();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return key->ShownLedColor() != shown; }, 3000))
+        << "the preview shows the effect moving";
+
+    keyboard->SetPreviewEnabled(false);
+    ASSERT_TRUE(computingBecomes(false));
+    const auto still = engineColours();
+    QTest::qWait(250);
+    EXPECT_EQ(engineColours(), still) << "no passes while nobody sees the colours";
+
+    vpc::data::LightInfo info = keyboard->GetLightInfo();
+    const int ownMode = info.selectItem;
+    info.selectItem = 31; // screen colours: live frames to the keypad
+    keyboard->ProfileData().SetLightInfo(info);
+    keyboard->ApplyLightSettings();
+    EXPECT_TRUE(computingBecomes(true)) << "live frames need the colours";
+
+    info.selectItem = ownMode;
+    keyboard->ProfileData().SetLightInfo(info);
+    keyboard->ApplyLightSettings();
+    EXPECT_TRUE(computingBecomes(false));
+    keyboard->SetPreviewEnabled(true);
+    EXPECT_TRUE(computingBecomes(true));
 }
 
 TEST_F(MainWindowKeypadTest, HidingToTheTrayPausesStatusPollingUntilTheWindowReturns) {

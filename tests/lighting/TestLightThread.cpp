@@ -1,6 +1,6 @@
-// The light thread: one engine pass per 64 Hz tick, nothing while the channel is
-// disabled or synchronised lighting drives the device, and a prompt stop on its exit
-// event however long the wait for the next tick would be.
+// The light thread: one engine pass per 64 Hz tick, also when it wakes once per few
+// ticks; asleep while the channel is disabled, synchronised lighting drives the device
+// or nobody uses the colours; and a prompt stop on its exit event however long it waits.
 #include "LightingTestSupport.h"
 
 #include "lighting/LightThread.h"
@@ -75,6 +75,41 @@ TEST_F(LightThreadTest, MissedTicksDoNotCauseABurst) {
     EXPECT_EQ(thread.PassCount(), 3u);
 }
 
+// Waking once per three ticks runs the same passes, in the same order, as waking for
+// every tick: the effect keeps its speed and its colours.
+TEST(LightThreadBatches, ThreeTicksPerWakeRunEveryTick) {
+    ManualTickSource ticks;
+    auto engine = MakeEngine(Settings(4, false, 1, 4, {}, 4));
+    LightThread thread(*engine, ticks, 3);
+    std::vector<std::uint64_t> seen;
+    std::mutex seenLock;
+    thread.SetPassObserver([&](std::uint64_t tick) {
+        const std::lock_guard guard(seenLock);
+        seen.push_back(tick);
+    });
+    thread.Start();
+    ticks.Advance(1);
+    ASSERT_TRUE(Eventually([&] { return thread.PassCount() == 1; }));
+    ticks.Advance(2); // ticks 2 and 3: not yet a wake
+    ticks.Advance(1); // tick 4 runs 2, 3 and 4
+    ASSERT_TRUE(Eventually([&] { return thread.PassCount() == 4; }));
+    ticks.Advance(20); // late: only the last wake's worth, 22 to 24
+    ASSERT_TRUE(Eventually([&] { return thread.PassCount() == 7; }));
+    thread.Stop();
+    EXPECT_EQ(thread.WakeCount(), 3u);
+    {
+        const std::lock_guard guard(seenLock);
+        EXPECT_EQ(seen, (std::vector<std::uint64_t>{1, 2, 3, 4, 22, 23, 24}));
+    }
+    auto stepped = MakeEngine(Settings(4, false, 1, 4, {}, 4));
+    for (const std::uint64_t tick : {1, 2, 3, 4, 22, 23, 24}) {
+        stepped->RunPass(tick);
+    }
+    for (int led = 0; led < 21; ++led) {
+        EXPECT_EQ(engine->GetLedColor(led), stepped->GetLedColor(led)) << "LED " << led;
+    }
+}
+
 TEST_F(LightThreadTest, StopsPromptlyWhileWaitingForATick) {
     thread.Start();
     // No tick will ever come: only the exit event can end the wait.
@@ -84,31 +119,42 @@ TEST_F(LightThreadTest, StopsPromptlyWhileWaitingForATick) {
     EXPECT_EQ(thread.PassCount(), 0u);
 }
 
-TEST_F(LightThreadTest, DisabledChannelIdlesWithoutEffectWork) {
-    thread.SetChannelEnabled(false);
-    thread.Start();
-    Tick(); // tick 1: disabled, next look at tick 7
-    ticks.Advance(5);
-    Tick(); // tick 7
-    EXPECT_EQ(thread.WakeCount(), 2u);
-    EXPECT_EQ(thread.PassCount(), 0u);
-    EXPECT_EQ(engine->State().stepsRun, 0u);
-    thread.SetChannelEnabled(true);
-    ticks.Advance(5);
-    Tick(); // tick 13
-    EXPECT_EQ(thread.PassCount(), 1u);
-}
+// A disabled channel, synchronised lighting and nobody looking at the colours each
+// put the thread to sleep without waking for ticks; reopening the gate wakes it and
+// the effect goes on from the next tick. Stopping ends the idle wait too.
+TEST(LightThreadIdle, ClosedGateSleepsUntilReopened) {
+    const std::vector<std::pair<const char*, void (*)(LightThread&, bool)>> gates = {
+        {"channel", [](LightThread& t, bool open) { t.SetChannelEnabled(open); }},
+        {"synchronised", [](LightThread& t, bool open) { t.SetSynchronised(!open); }},
+        {"output", [](LightThread& t, bool open) { t.SetOutputWanted(open); }},
+    };
+    for (const auto& [name, setGate] : gates) {
+        SCOPED_TRACE(name);
+        ManualTickSource ticks;
+        auto engine = MakeEngine(Settings(4, false, 1, 4, {}, 4));
+        LightThread thread(*engine, ticks);
+        setGate(thread, false);
+        EXPECT_FALSE(thread.IsActive());
+        thread.Start();
+        ticks.Advance(5);
+        std::this_thread::sleep_for(20ms);
+        EXPECT_EQ(thread.WakeCount(), 0u);
+        EXPECT_EQ(thread.PassCount(), 0u);
+        EXPECT_EQ(engine->State().stepsRun, 0u);
 
-TEST_F(LightThreadTest, SynchronisedLightingSkipsThePasses) {
-    thread.SetSynchronised(true);
-    thread.Start();
-    Tick();
-    Tick();
-    EXPECT_EQ(thread.PassCount(), 0u);
-    EXPECT_EQ(engine->State().stepsRun, 0u);
-    thread.SetSynchronised(false);
-    Tick();
-    EXPECT_EQ(thread.PassCount(), 1u);
+        setGate(thread, true);
+        ASSERT_TRUE(Eventually([&] { return thread.WakeCount() == 1; }));
+        ticks.Advance(1);
+        ASSERT_TRUE(Eventually([&] { return thread.PassCount() == 1; }));
+        EXPECT_EQ(engine->State().stepsRun, 1u);
+
+        setGate(thread, false);
+        ticks.Advance(1); // the tick the thread waited for: it wakes, runs nothing, idles
+        ASSERT_TRUE(Eventually([&] { return thread.WakeCount() == 3; }));
+        auto stopped = std::async(std::launch::async, [&] { thread.Stop(); });
+        ASSERT_EQ(stopped.wait_for(5s), std::future_status::ready);
+        EXPECT_EQ(thread.PassCount(), 1u);
+    }
 }
 
 TEST_F(LightThreadTest, StartStopsTheRunningThreadFirst) {

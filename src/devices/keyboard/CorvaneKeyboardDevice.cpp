@@ -564,16 +564,22 @@ void CCorvaneKeyboardDevice::OnKeyEvent(int key, int action) {
 }
 
 void CCorvaneKeyboardDevice::SendLightFrame() {
-    if (!IsLightControlled())
-        return;
+    const bool controlled = IsLightControlled();
+    const bool live = lighting::IsLiveMode(m_lightInfo.selectItem);
+    const bool previewShown = IsPreviewShown();
     if (m_lightThread) {
         m_lightThread->SetChannelEnabled(Channel().IsEnabled());
         m_lightThread->SetSynchronised(IsSynchronised());
+        // the engine only computes while its colours are seen or streamed
+        m_lightThread->SetOutputWanted(controlled && (previewShown || live));
     }
+    if (!controlled)
+        return;
     const lighting::LedColorBuffer colours = m_engine.Colors();
-    for (std::size_t i = 0; i < colours.size(); ++i)
-        ShowLedPreview(static_cast<int>(i), colours[i]);
-    if (!lighting::IsLiveMode(m_lightInfo.selectItem) || !CanWrite())
+    if (previewShown)
+        for (std::size_t i = 0; i < colours.size(); ++i)
+            ShowLedPreview(static_cast<int>(i), colours[i]);
+    if (!live || !CanWrite())
         return;
     const lighting::LightFrame frame = lighting::BuildLightFrame(colours, m_config.maps.led);
     const std::size_t length = lighting::LiveFrameLength(m_config.keyCount);
@@ -590,7 +596,7 @@ void CCorvaneKeyboardDevice::SendLightFrame() {
 
 void CCorvaneKeyboardDevice::StartLightThread() {
     StopLightThread();
-    m_lightThread = std::make_unique<lighting::LightThread>(m_engine, m_ticks);
+    m_lightThread = std::make_unique<lighting::LightThread>(m_engine, m_ticks, kLightTicksPerWake);
     m_lightThread->SetChannelEnabled(Channel().IsEnabled());
     m_lightThread->SetSynchronised(IsSynchronised());
     m_lightThread->Start();

@@ -123,6 +123,11 @@ public:
     data::CKeyboardProfiledata& ProfileData() { return m_profile; }
     lighting::KeyboardLightEngine& LightEngine() { return m_engine; }
     bool IsLightThreadRunning() const { return m_lightThread && m_lightThread->IsRunning(); }
+    // Whether the light thread runs its passes (rather than sleeping while nobody
+    // sees or streams the colours).
+    bool IsLightThreadComputing() const {
+        return IsLightThreadRunning() && m_lightThread->IsActive();
+    }
     std::uint16_t LastSyncCode() const { return m_lastSyncCode.load(); }
     // -1 while the lighting panel has no custom group selected.
     int SelectedCustomGroup() const { return m_panelGroup; }
@@ -184,6 +189,9 @@ private:
     std::atomic<std::uint16_t> m_lastSyncCode{0};
 
     lighting::KeyboardLightEngine m_engine;
+    // The light thread wakes every third 64 Hz tick (46.9 ms), just more often than the
+    // 50 ms the preview and live frames take the colours at, and runs each tick's pass.
+    static constexpr std::uint64_t kLightTicksPerWake = 3;
     lighting::SteadyTickSource m_ticks;
     std::unique_ptr<lighting::LightThread> m_lightThread;
     std::unique_ptr<lighting::LiveFrameSender> m_liveSender;

@@ -4,8 +4,8 @@
 
 namespace vpc::lighting {
 
-LightThread::LightThread(KeyboardLightEngine& engine, TickSource& ticks)
-    : engine_(engine), ticks_(ticks) {}
+LightThread::LightThread(KeyboardLightEngine& engine, TickSource& ticks, std::uint64_t ticksPerWake)
+    : engine_(engine), ticks_(ticks), ticksPerWake_(std::max<std::uint64_t>(ticksPerWake, 1)) {}
 
 LightThread::~LightThread() {
     Stop();
@@ -27,25 +27,42 @@ void LightThread::Stop() {
     worker_.join();
 }
 
+void LightThread::SetGate(std::atomic<bool>& gate, bool open) {
+    if (gate.exchange(open) != open) {
+        stop_.Wake();
+    }
+}
+
 void LightThread::Run(std::uint64_t firstTick) {
     std::uint64_t next = firstTick;
-    while (ticks_.WaitForTick(next, stop_)) {
-        const std::uint64_t now = ticks_.Now();
-        if (!channelEnabled_) {
-            next = now + kDisabledIdleTicks;
+    std::uint64_t lastPassed = firstTick - 1;
+    for (;;) {
+        if (!IsActive()) {
+            if (!stop_.WaitFor([this] { return IsActive(); })) {
+                return;
+            }
+            // The idle time is not made up: the effect goes on from the next tick.
             wakes_ += 1;
-            continue;
+            next = ticks_.Now() + 1;
+            lastPassed = next - 1;
         }
-        if (!synchronised_) {
-            engine_.RunPass(now);
+        if (!ticks_.WaitForTick(next, stop_)) {
+            return;
+        }
+        wakes_ += 1;
+        const std::uint64_t now = ticks_.Now();
+        // A late wake-up does not cause a burst: at most one wake's worth of passes.
+        const std::uint64_t first =
+            std::max(lastPassed + 1, now + 1 - std::min(now, ticksPerWake_));
+        for (std::uint64_t tick = first; tick <= now && IsActive(); ++tick) {
+            engine_.RunPass(tick);
             passes_ += 1;
             if (observer_) {
-                observer_(now);
+                observer_(tick);
             }
         }
-        // A late wake-up does not cause a burst of passes: the next one is one tick on.
-        next = std::max(next, now) + 1;
-        wakes_ += 1;
+        lastPassed = now;
+        next = now + ticksPerWake_;
     }
 }
 

@@ -1,5 +1,5 @@
-// The light thread of a keyboard: runs one engine pass per 64 Hz tick, sleeping on
-// its stop signal in between, and stops promptly when asked.
+// The light thread of a keyboard: runs one engine pass per 64 Hz tick, waking once per
+// few ticks to run the passes due, idle while nobody needs the colours, and prompt to stop.
 #pragma once
 
 #include "KeyboardLightEngine.h"
@@ -15,12 +15,13 @@ namespace vpc::lighting {
 
 class LightThread {
 public:
-    // Called on the light thread after every pass that did work, with the tick.
+    // Called on the light thread after every pass, with the pass's tick.
     using PassObserver = std::function<void(std::uint64_t tick)>;
-    // Ticks between two looks at the channel while it is disabled (about 100 ms).
-    static constexpr std::uint64_t kDisabledIdleTicks = 6;
 
-    LightThread(KeyboardLightEngine& engine, TickSource& ticks);
+    // The engine passes once for every tick; the thread wakes once per `ticksPerWake`
+    // ticks and runs the passes of the ticks since its last wake, in order. A reader
+    // that looks less often than every tick sees the same colours at fewer wake-ups.
+    LightThread(KeyboardLightEngine& engine, TickSource& ticks, std::uint64_t ticksPerWake = 1);
     ~LightThread();
     LightThread(const LightThread&) = delete;
     LightThread& operator=(const LightThread&) = delete;
@@ -32,26 +33,34 @@ public:
     void Stop();
     bool IsRunning() const { return worker_.joinable(); }
 
-    // While the channel is disabled the thread idles and does no effect work.
-    void SetChannelEnabled(bool enabled) { channelEnabled_ = enabled; }
-    // While synchronised lighting drives the device, passes do no work.
-    void SetSynchronised(bool synchronised) { synchronised_ = synchronised; }
+    // The thread only runs passes while the channel is enabled, synchronised lighting
+    // does not drive the device and someone uses the colours (a shown preview or live
+    // frames). Otherwise it sleeps until one of these changes or it is stopped, and
+    // then goes on from the current tick.
+    void SetChannelEnabled(bool enabled) { SetGate(channelEnabled_, enabled); }
+    void SetSynchronised(bool synchronised) { SetGate(notSynchronised_, !synchronised); }
+    void SetOutputWanted(bool wanted) { SetGate(outputWanted_, wanted); }
+    bool IsActive() const { return channelEnabled_ && notSynchronised_ && outputWanted_; }
+
     // Set before Start.
     void SetPassObserver(PassObserver observer) { observer_ = std::move(observer); }
     std::uint64_t PassCount() const { return passes_.load(); }
-    // Ticks the thread woke for, whether or not the pass did work.
+    // Times the thread woke, for a tick or to go on after idling.
     std::uint64_t WakeCount() const { return wakes_.load(); }
 
 private:
     void Run(std::uint64_t firstTick);
+    void SetGate(std::atomic<bool>& gate, bool open);
 
     KeyboardLightEngine& engine_;
     TickSource& ticks_;
+    const std::uint64_t ticksPerWake_;
     StopSignal stop_;
     std::thread worker_;
     PassObserver observer_;
     std::atomic<bool> channelEnabled_{true};
-    std::atomic<bool> synchronised_{false};
+    std::atomic<bool> notSynchronised_{true};
+    std::atomic<bool> outputWanted_{true};
     std::atomic<std::uint64_t> passes_{0};
     std::atomic<std::uint64_t> wakes_{0};
 };
