@@ -250,6 +250,18 @@ void CPaintManagerUI::WireControl(QWidget* control) {
 }
 
 bool CPaintManagerUI::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+    case QEvent::Enter:
+    case QEvent::Leave:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::ContextMenu:
+    case QEvent::Resize:
+        break;
+    default:
+        return false; // paint and timer events pass many times a second: no lookups for them
+    }
     auto* control = qobject_cast<QWidget*>(watched);
     if (!control) {
         return false;

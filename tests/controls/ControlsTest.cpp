@@ -211,6 +211,32 @@ TEST_F(ControlsTest, KeyButtonRepaintsEachChangeOfItsLedFaceAndSize) {
     EXPECT_GT(green.green(), green.red() + 60) << qPrintable(green.name());
 }
 
+// A key paints all of its pixels itself (its parents are not repainted under it each
+// frame), so under its rounded corners it shows what its parents show there, also
+// after it moved.
+TEST_F(ControlsTest, KeyButtonShowsItsParentsUnderItsCorners) {
+    auto* panel = Control<CSelectPanelUI>("key_panel");
+    auto* key = Control<CDeviceKeyButtonUI>("key_1");
+    panel->setStyleSheet(
+        "CSelectPanelUI { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, "
+        "stop:0 #ff0000, stop:1 #0000ff); }"
+        "CDeviceKeyButtonUI { background-color: #00ff00; border: none; border-radius: 12px; }");
+    EXPECT_TRUE(key->testAttribute(Qt::WA_OpaquePaintEvent));
+    const auto panelAlone = [panel](QPoint at) {
+        QImage image(panel->size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        panel->render(&image, QPoint(), QRegion(), QWidget::RenderFlags()); // no children
+        return image.pixelColor(at);
+    };
+    for (const int x : {20, 150, 250}) {
+        key->move(x, key->y());
+        const QImage shown = key->grab().toImage();
+        const QColor corner = shown.pixelColor(0, 0);
+        EXPECT_EQ(corner, panelAlone(key->pos())) << "at x " << x;
+        EXPECT_EQ(shown.pixelColor(key->width() / 2, key->height() / 2), QColor(0, 255, 0));
+    }
+}
+
 TEST_F(ControlsTest, HandButtonDeleteZoneRaisesHandDeleteInsteadOfClick) {
     auto* button = Control<CHandImgButtonUI>("hand_btn"); // 120 x 100
     struct Case {

@@ -8,7 +8,7 @@
 #include <QPainterPath>
 #include <QStyleOptionButton>
 #include <algorithm>
-#include <array>
+#include <vector>
 
 namespace {
 
@@ -19,11 +19,13 @@ const QColor kKeySetMarker(0xf5, 0xa6, 0x23);
 
 CDeviceKeyButtonUI::CDeviceKeyButtonUI(QWidget* parent) : QPushButton(parent) {
     TakeOwnPointerEvents(this);
+    // The face carries the parents' backgrounds, so the key covers all of its pixels
+    // and its parents need not paint under it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void CDeviceKeyButtonUI::SetLightImage(const QString& image) {
     m_lightImage = image;
-    m_lightMask = QImage();
     update();
 }
 
@@ -72,6 +74,17 @@ void CDeviceKeyButtonUI::SetLedLit(bool lit) {
     }
 }
 
+void CDeviceKeyButtonUI::ShowLed(std::uint32_t colorWord, int brightness, bool lit) {
+    const uint color = colorWord & 0xFFFFFFu;
+    const int clamped = std::clamp(brightness, 0, 255);
+    if (m_ledColor != color || m_ledBrightness != clamped || m_ledLit != lit) {
+        m_ledColor = color;
+        m_ledBrightness = clamped;
+        m_ledLit = lit;
+        update();
+    }
+}
+
 QColor CDeviceKeyButtonUI::ShownLedColor() const {
     if (!m_ledLit) {
         return QColor(0, 0, 0, 0);
@@ -85,15 +98,24 @@ QColor CDeviceKeyButtonUI::ShownLedColor() const {
 
 bool CDeviceKeyButtonUI::event(QEvent* event) {
     // Style-sheet rules may select on dynamic properties and on polish.
-    if (event->type() == QEvent::DynamicPropertyChange || event->type() == QEvent::Polish) {
+    const bool polish = event->type() == QEvent::Polish;
+    if (event->type() == QEvent::DynamicPropertyChange || polish) {
         ForgetCachedLook();
     }
-    return QPushButton::event(event);
+    const bool handled = QPushButton::event(event);
+    if (polish) {
+        setAttribute(Qt::WA_OpaquePaintEvent); // a style sheet's polish clears it
+    }
+    return handled;
 }
 
 void CDeviceKeyButtonUI::changeEvent(QEvent* event) {
     switch (event->type()) {
     case QEvent::StyleChange:
+        // a new skin may give the light images new pictures
+        CKeyGlow::Clear();
+        ForgetCachedLook();
+        break;
     case QEvent::FontChange:
     case QEvent::PaletteChange:
         ForgetCachedLook();
@@ -102,26 +124,28 @@ void CDeviceKeyButtonUI::changeEvent(QEvent* event) {
         break;
     }
     QPushButton::changeEvent(event);
+    if (event->type() == QEvent::StyleChange) {
+        setAttribute(Qt::WA_OpaquePaintEvent); // a style sheet's polish clears it
+    }
 }
 
 void CDeviceKeyButtonUI::ForgetCachedLook() {
     m_face = QPixmap();
     m_faceLook = FaceLook{};
-    m_lightMask = QImage();
     m_top = QPixmap();
     m_topLook = TopLook{};
 }
 
 // The preview repaints every key many times a second, so each layer is drawn once into
-// a picture and the frame only composes them: the button face, the light in the LED's
-// colour, then the marker and the selection frame.
+// a picture and the frame only composes them: the face with what lies under the key,
+// the light in the LED's colour, then the marker and the selection frame.
 void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawPixmap(0, 0, Face());
     if (m_showLight) {
-        const QColor tint = LightTint();
-        if (tint.alpha() != 0) {
-            painter.drawImage(0, 0, TintedLight(tint));
+        const QImage light = Light();
+        if (!light.isNull()) {
+            painter.drawImage(0, 0, light);
         }
     }
     if (!m_keySetHidden || m_selected) {
@@ -130,26 +154,38 @@ void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
 }
 
 const QPixmap& CDeviceKeyButtonUI::Face() {
-    QStyleOptionButton option;
-    initStyleOption(&option);
+    // What the style draws the face from, read cheaply: the full style option (its
+    // icon size asks the style sheet) is only built when the face is redrawn.
+    const QWidget* topLevel = window();
     const FaceLook look{size(),
                         devicePixelRatioF(),
-                        option.state,
-                        option.features,
-                        option.direction,
-                        option.text,
-                        option.icon.cacheKey(),
-                        option.iconSize,
-                        option.palette.cacheKey()};
+                        isDown(),
+                        isChecked(),
+                        underMouse(),
+                        hasFocus(),
+                        isEnabled(),
+                        topLevel->isActiveWindow(),
+                        isFlat(),
+                        isDefault(),
+                        layoutDirection(),
+                        text(),
+                        icon().cacheKey(),
+                        palette().cacheKey(),
+                        mapTo(topLevel, QPoint(0, 0)),
+                        topLevel->size()};
     if (!m_face.isNull() && look == m_faceLook) {
         return m_face;
     }
     m_faceLook = look;
     m_face = QPixmap(size() * look.pixelRatio);
     m_face.setDevicePixelRatio(look.pixelRatio);
-    m_face.fill(Qt::transparent);
-    // Set up as a painter on the button itself would be, then drawn as the button draws.
+    // Opaque: the backdrop covers it all, and an opaque picture is copied, not blended.
+    m_face.fill(Qt::black);
     QPainter face(&m_face);
+    PaintBackdrop(face);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    // Set up as a painter on the button itself would be, then drawn as the button draws.
     face.setPen(palette().color(foregroundRole()));
     face.setBrush(palette().brush(backgroundRole()));
     face.setFont(font());
@@ -157,87 +193,34 @@ const QPixmap& CDeviceKeyButtonUI::Face() {
     return m_face;
 }
 
-QColor CDeviceKeyButtonUI::LightTint() {
+void CDeviceKeyButtonUI::PaintBackdrop(QPainter& painter) const {
+    std::vector<QWidget*> parents;
+    for (QWidget* parent = parentWidget(); parent != nullptr;
+         parent = parent->isWindow() ? nullptr : parent->parentWidget()) {
+        parents.push_back(parent);
+    }
+    // From the window down, each parent's own background and painting (not its
+    // children) within the key's rectangle. Only the window is filled whatever its
+    // settings; the others paint a background where they have one, as on screen.
+    for (auto parent = parents.rbegin(); parent != parents.rend(); ++parent) {
+        const QRect under(mapTo(*parent, QPoint(0, 0)), size());
+        (*parent)->render(&painter, QPoint(0, 0), QRegion(under),
+                          (*parent)->isWindow() ? QWidget::DrawWindowBackground
+                                                : QWidget::RenderFlags());
+    }
+}
+
+QImage CDeviceKeyButtonUI::Light() {
     QColor tint = ShownLedColor();
-    if (tint.alpha() != 0) {
-        LightMask();
-        if (m_lightMaskFromImage) {
-            // The light image gives the glow's shape; the LED's colour washes it.
-            tint.setAlpha(kLightColorAlpha);
-        }
+    if (tint.alpha() == 0) {
+        return QImage();
     }
-    return tint;
-}
-
-const QImage& CDeviceKeyButtonUI::LightMask() {
-    const qreal ratio = devicePixelRatioF();
-    if (!m_lightMask.isNull() && m_lightMaskSize == size() && m_lightMaskRatio == ratio) {
-        return m_lightMask;
+    const CKeyGlow::Shape shape = CKeyGlow::ShapeFor(m_lightImage, size(), devicePixelRatioF());
+    if (shape.fromImage) {
+        // The light image gives the glow's shape; the LED's colour washes it.
+        tint.setAlpha(kLightColorAlpha);
     }
-    m_lightMaskSize = size();
-    m_lightMaskRatio = ratio;
-    m_tintedLightColor = QColor();
-    m_lightMask = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
-    m_lightMask.setDevicePixelRatio(ratio);
-    m_lightMask.fill(Qt::transparent);
-    QPainter mask(&m_lightMask);
-    mask.setRenderHint(QPainter::Antialiasing);
-    const QPixmap light =
-        m_lightImage.isEmpty() ? QPixmap() : LoadSkinPixmap(CImageText::Parse(m_lightImage).file);
-    m_lightMaskFromImage = !light.isNull();
-    if (m_lightMaskFromImage) {
-        mask.setOpacity(kLightImageFade / 255.0);
-        mask.drawPixmap(rect(), light);
-        return m_lightMask;
-    }
-    // Without a light image the LED shows as a glowing rim and a faint fill.
-    QColor fill(Qt::white);
-    fill.setAlpha(kLightColorAlpha / 4);
-    QColor rim(Qt::white);
-    rim.setAlpha(kLightColorAlpha);
-    mask.setBrush(fill);
-    mask.setPen(QPen(rim, 2));
-    mask.drawRoundedRect(QRectF(rect()).adjusted(2, 2, -2, -2), 4, 4);
-    return m_lightMask;
-}
-
-const QImage& CDeviceKeyButtonUI::TintedLight(const QColor& tint) {
-    const QImage& mask = LightMask();
-    if (m_tintedLight.size() == mask.size() && m_tintedLightColor == tint) {
-        return m_tintedLight;
-    }
-    m_tintedLightColor = tint;
-    if (m_tintedLight.size() != mask.size()) {
-        m_tintedLight = QImage(mask.size(), QImage::Format_ARGB32_Premultiplied);
-    }
-    m_tintedLight.setDevicePixelRatio(mask.devicePixelRatio());
-    // The mask's coverage times the tint, as a brush of that colour painted through the
-    // shape. Done by hand: a painter would hand a tall key's rows to the GUI thread pool.
-    const QRgb color = qPremultiply(tint.rgba());
-    const auto scale = [](uint channel, uint coverage) {
-        const uint product = channel * coverage + 0x80;
-        return (product + (product >> 8)) >> 8;
-    };
-    // Every pixel of one coverage gets the same colour, so each is worked out once.
-    std::array<QRgb, 256> byCoverage{};
-    for (uint alpha = 1; alpha < byCoverage.size(); ++alpha) {
-        byCoverage[alpha] = qRgba(scale(qRed(color), alpha), scale(qGreen(color), alpha),
-                                  scale(qBlue(color), alpha), scale(qAlpha(color), alpha));
-    }
-    const int width = mask.width();
-    const int height = mask.height();
-    const uchar* maskRows = mask.constBits();
-    uchar* outRows = m_tintedLight.bits();
-    const qsizetype maskStride = mask.bytesPerLine();
-    const qsizetype outStride = m_tintedLight.bytesPerLine();
-    for (int y = 0; y < height; ++y) {
-        const auto* coverage = reinterpret_cast<const QRgb*>(maskRows + y * maskStride);
-        auto* out = reinterpret_cast<QRgb*>(outRows + y * outStride);
-        for (int x = 0; x < width; ++x) {
-            out[x] = byCoverage[qAlpha(coverage[x])];
-        }
-    }
-    return m_tintedLight;
+    return CKeyGlow::Tinted(shape.mask, tint.rgba());
 }
 
 const QPixmap& CDeviceKeyButtonUI::TopLayer() {

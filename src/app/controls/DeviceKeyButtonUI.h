@@ -2,6 +2,9 @@
 // its light image, an optional key-set marker, and the select panel's selection.
 #pragma once
 
+#include "KeyGlow.h"
+#include "LedView.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPixmap>
@@ -10,7 +13,7 @@
 #include <QStyleOptionButton>
 #include <cstdint>
 
-class CDeviceKeyButtonUI : public QPushButton {
+class CDeviceKeyButtonUI : public QPushButton, public ILedView {
     Q_OBJECT
     Q_PROPERTY(QString controlClass READ GetClass CONSTANT)
     Q_PROPERTY(QString lightimage READ GetLightImage WRITE SetLightImage)
@@ -25,8 +28,7 @@ public:
     static constexpr const char* kRegisteredName = "CDeviceKeyButtonUI";
     // How the light overlay is drawn: the light image at full strength, the colour
     // of the LED over it at this alpha.
-    static constexpr int kLightImageFade = 255;
-    static constexpr int kLightColorAlpha = 200;
+    static constexpr int kLightColorAlpha = CKeyGlow::kLightColorAlpha;
 
     explicit CDeviceKeyButtonUI(QWidget* parent = nullptr);
 
@@ -51,6 +53,7 @@ public:
     void SetLedBrightness(int brightness);
     bool IsLedLit() const { return m_ledLit; }
     void SetLedLit(bool lit);
+    void ShowLed(std::uint32_t colorWord, int brightness, bool lit) override;
     // The colour the key shows: the LED colour scaled by its brightness, fully
     // transparent while the LED is dark.
     QColor ShownLedColor() const;
@@ -65,16 +68,25 @@ protected:
 
 private:
     // What the cached button face was drawn from: a change of any of these redraws it.
+    // The face holds what lies under the key too, so that the key paints every one of
+    // its pixels and a frame of the preview repaints the keys alone, not their parents.
     struct FaceLook {
         QSize size;
         qreal pixelRatio = 0;
-        QStyle::State state;
-        QStyleOptionButton::ButtonFeatures features;
+        bool down = false;
+        bool checked = false;
+        bool hovered = false;
+        bool focused = false;
+        bool enabled = false;
+        bool activeWindow = false;
+        bool flat = false;
+        bool defaultButton = false;
         Qt::LayoutDirection direction = Qt::LeftToRight;
         QString text;
         qint64 iconKey = 0;
-        QSize iconSize;
         qint64 paletteKey = 0;
+        QPoint placeInWindow;
+        QSize windowSize;
         bool operator==(const FaceLook&) const = default;
     };
     // What the cached marker and selection frame were drawn from.
@@ -87,27 +99,20 @@ private:
         bool operator==(const TopLook&) const = default;
     };
 
-    // The style-sheet face and caption, drawn once and kept until the button's look changes.
+    // The parents' backgrounds under the key, the style-sheet face and the caption,
+    // drawn once and kept until the button's look or place changes.
     const QPixmap& Face();
-    // The glow's shape at full strength (light image or rim), kept per size.
-    const QImage& LightMask();
-    // The light overlay in the LED's colour, redrawn only when the colour changes.
-    const QImage& TintedLight(const QColor& tint);
+    void PaintBackdrop(QPainter& painter) const;
+    // The light overlay in the LED's colour; null while the LED shows nothing.
+    QImage Light();
     // The key-set marker and selection frame, drawn over the light.
     const QPixmap& TopLayer();
     void ForgetCachedLook();
     void PaintKeySetMarker(QPainter& painter) const;
     void PaintSelectionFrame(QPainter& painter) const;
-    QColor LightTint();
 
     QPixmap m_face;
     FaceLook m_faceLook;
-    QImage m_lightMask;
-    QSize m_lightMaskSize;
-    qreal m_lightMaskRatio = 0;
-    bool m_lightMaskFromImage = false;
-    QImage m_tintedLight;
-    QColor m_tintedLightColor;
     QPixmap m_top;
     TopLook m_topLook;
 

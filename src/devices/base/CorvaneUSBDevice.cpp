@@ -3,6 +3,7 @@
 #include "ControlClass.h"
 #include "DeviceLog.h"
 #include "DeviceOptionUI.h"
+#include "LedView.h"
 #include "MpDevicePowerUI.h"
 
 #include "DataFolders.h"
@@ -108,9 +109,7 @@ void CCorvaneUSBDevice::Init() {
             data::SplitNameNumber(CControlUI(button).GetUserData().toStdString());
         if (led.ok && led.prefix == "light_" && led.number >= 0 && led.number < m_ledCapacity) {
             m_ledButtons[static_cast<std::size_t>(led.number)] = button;
-            button->setProperty("ledColor", 0xFFFFFFu);
-            button->setProperty("ledBrightness", 255);
-            button->setProperty("ledLit", true);
+            ShowLedOn(button, 0xFFFFFFu, 255);
         }
     }
 }
@@ -155,6 +154,11 @@ QWidget* CCorvaneUSBDevice::LedButton(int index) const {
     return index >= 0 && index < static_cast<int>(m_ledButtons.size())
                ? m_ledButtons[static_cast<std::size_t>(index)].data()
                : nullptr;
+}
+
+bool CCorvaneUSBDevice::HasLedButtons() const {
+    return std::any_of(m_ledButtons.begin(), m_ledButtons.end(),
+                       [](const QPointer<QWidget>& button) { return !button.isNull(); });
 }
 
 void CCorvaneUSBDevice::SetIdentity(const DeviceIdentity& identity) {
@@ -268,11 +272,24 @@ void CCorvaneUSBDevice::ShowLedPreview(int index, const lighting::LedColor& c) {
     QWidget* button = m_previewEnabled ? LedButton(index) : nullptr;
     if (!button || !button->isVisible())
         return;
-    // the key button repaints itself only when one of these changes
-    button->setProperty("ledColor",
-                        c.red | (std::uint32_t{c.blue} << 8) | (std::uint32_t{c.green} << 16));
-    button->setProperty("ledBrightness", c.brightness);
+    ShowLedOn(button, c.red | (std::uint32_t{c.blue} << 8) | (std::uint32_t{c.green} << 16),
+              c.brightness);
+}
+
+void CCorvaneUSBDevice::ShowLedOn(QWidget* button, std::uint32_t colorWord, int brightness) {
+    // the key button repaints itself only when the LED changed
+    if (auto* view = dynamic_cast<ILedView*>(button)) {
+        view->ShowLed(colorWord, brightness, true);
+        return;
+    }
+    button->setProperty("ledColor", colorWord);
+    button->setProperty("ledBrightness", brightness);
     button->setProperty("ledLit", true);
+}
+
+bool CCorvaneUSBDevice::IsPreviewShown() const {
+    return m_previewEnabled && m_keyLightArea && m_keyLightArea->isVisible() &&
+           !m_keyLightArea->window()->isMinimized();
 }
 
 void CCorvaneUSBDevice::SendLightFrame() {

@@ -137,6 +137,8 @@ public:
     QWidget* PreviewControl() const { return m_keyLightArea; }
     void SetPreviewEnabled(bool enabled) { m_previewEnabled = enabled; }
     bool IsPreviewEnabled() const { return m_previewEnabled; }
+    // Whether the preview is enabled and on screen, so that someone sees its colours.
+    bool IsPreviewShown() const;
     // Stores the flag; on a keyboard, 1 also tells the device (command 0x1C).
     void NotifyLightControl(bool control);
     bool IsLightControlled() const { return m_lightControl.load(); }
@@ -156,6 +158,8 @@ public:
     CDeviceLightState& LightState() { return m_light; }
     QWidget* KeyButton(int index) const;
     QWidget* LedButton(int index) const;
+    // Whether the page has key buttons that show the LEDs' colours.
+    bool HasLedButtons() const;
     const KeyMap& KeyMapAt(int which) const { return m_keyMaps[static_cast<std::size_t>(which)]; }
     std::recursive_mutex& LightListLock() { return m_lightLock; }
     std::recursive_mutex& SequenceLock() { return m_sequenceLock; }
@@ -189,6 +193,8 @@ signals:
 protected:
     // Shows an LED's colour on its key in the page's preview (while previews are on).
     void ShowLedPreview(int index, const lighting::LedColor& color);
+    // Sets a lit LED's colour on one key button.
+    static void ShowLedOn(QWidget* button, std::uint32_t colorWord, int brightness);
     // A notification report reached the UI thread: the base re-reads the device 50 ms later
     // (timer 1002 on the list entry); the device classes decide by usage.
     virtual void OnNotificationUsage(ConnectionLink link, std::uint16_t usage);

@@ -276,7 +276,9 @@ std::uint64_t CDeviceOptionUI::LedColoursFingerprint() const {
 
 void CDeviceOptionUI::OnLightFrameTimer() {
     m_device->SendLightFrame();
-    if (IsSelected() && m_device->IsPreviewEnabled()) {
+    // Key buttons that show LEDs were given their colours by SendLightFrame and repaint
+    // themselves when one changed; only a preview without them is invalidated as a whole.
+    if (IsSelected() && m_device->IsPreviewEnabled() && !m_device->HasLedButtons()) {
         // the preview is repainted when the colours moved on: a still effect costs no painting
         const std::uint64_t fingerprint = LedColoursFingerprint();
         if (!m_previewPainted || fingerprint != m_previewFingerprint)
