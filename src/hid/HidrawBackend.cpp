@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <linux/hidraw.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vpc::hid {
@@ -226,6 +227,41 @@ std::string CHidrawBackend::MakePath(const HidrawNodeInfo& node, unsigned collec
                              node.interfaceNumber, collectionNumber);
 }
 
+std::string CHidrawBackend::NodeIdentity(const std::string& name) const {
+    if (HidrawNumber(name) < 0)
+        return {};
+    const std::string classEntry = m_sysfsRoot + "/class/hidraw/" + name;
+    std::string identity(4096, '\0');
+    const ssize_t length = ::readlink(classEntry.c_str(), identity.data(), identity.size());
+    identity.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    struct stat descriptor {};
+    if (::stat((classEntry + "/device/report_descriptor").c_str(), &descriptor) != 0)
+        return {};
+    identity += '|' + std::to_string(descriptor.st_dev) + ':' + std::to_string(descriptor.st_ino) +
+                ':' + std::to_string(descriptor.st_mtim.tv_sec) + '.' +
+                std::to_string(descriptor.st_mtim.tv_nsec);
+    return identity;
+}
+
+std::optional<HidrawNodeInfo> CHidrawBackend::KnownNode(const std::string& name) {
+    const std::string identity = NodeIdentity(name);
+    if (identity.empty())
+        return ReadNode(name);
+    {
+        const std::lock_guard guard(m_knownLock);
+        const auto known = m_known.find(name);
+        if (known != m_known.end() && known->second.identity == identity)
+            return known->second.info;
+    }
+    auto node = ReadNode(name);
+    const std::lock_guard guard(m_knownLock);
+    if (node)
+        m_known[name] = {identity, *node};
+    else
+        m_known.erase(name); // read again next time: it may be readable then
+    return node;
+}
+
 bool CHidrawBackend::ListInterfaces(std::vector<std::string>& paths) {
     paths.clear();
     const std::string dir = m_sysfsRoot + "/class/hidraw";
@@ -241,9 +277,18 @@ bool CHidrawBackend::ListInterfaces(std::vector<std::string>& paths) {
     }
     ::closedir(handle);
     std::sort(names.begin(), names.end());
+    {
+        // nodes that are gone are forgotten
+        const std::lock_guard guard(m_knownLock);
+        std::erase_if(m_known, [&names](const auto& entry) {
+            return std::none_of(names.begin(), names.end(), [&entry](const auto& listed) {
+                return listed.second == entry.first;
+            });
+        });
+    }
     for (const auto& [number, name] : names) {
         // a node that vanished or cannot be read is skipped; the rest are still listed
-        auto node = ReadNode(name);
+        auto node = KnownNode(name);
         if (!node)
             continue;
         if (node->collectionCount == 1) {
@@ -266,7 +311,7 @@ std::shared_ptr<IHidConnection> CHidrawBackend::Open(const std::string& path,
         return nullptr;
     const std::string devNode = path.substr(0, path.find('#'));
     const std::string name = devNode.substr(devNode.rfind('/') + 1);
-    auto node = ReadNode(name);
+    auto node = KnownNode(name);
     if (!node || node->devNode != devNode)
         return nullptr;
     // the node number may have passed to another device since the path was listed

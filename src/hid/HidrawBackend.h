@@ -4,6 +4,8 @@
 
 #include "HidBackend.h"
 
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -37,8 +39,23 @@ public:
     static std::string MakePath(const HidrawNodeInfo& node, unsigned collectionNumber);
 
 private:
+    // ReadNode for listing and opening: the entries are read and the descriptor parsed
+    // again only when the node now belongs to another device (discovery lists every
+    // node ten times a second).
+    std::optional<HidrawNodeInfo> KnownNode(const std::string& name);
+    // What tells one device behind a node name from the next: where the class entry
+    // links to (the kernel's HID device numbers are never reused) and the descriptor
+    // file's inode and time. Empty when it cannot be read.
+    std::string NodeIdentity(const std::string& name) const;
+
     std::string m_sysfsRoot;
     std::string m_devRoot;
+    struct KnownNodeEntry {
+        std::string identity;
+        HidrawNodeInfo info;
+    };
+    std::mutex m_knownLock;
+    std::map<std::string, KnownNodeEntry> m_known;
 };
 
 } // namespace vpc::hid

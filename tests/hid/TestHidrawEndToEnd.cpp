@@ -205,6 +205,22 @@ TEST_F(HidrawSysfsTest, AnUnreadableInterfaceIsSkippedAndTheRestListed) {
     EXPECT_EQ(ListAll(scanner).size(), 1u);
 }
 
+// The backend keeps what it read of each node between listings; a node name that passes
+// to another device must be read afresh.
+TEST_F(HidrawSysfsTest, ANodeNameTakenByAnotherDeviceIsReadAfresh) {
+    CHidDevice scanner(backend);
+    const std::string first = testbed->Plug(SingleCollectionInterface(2));
+    ASSERT_EQ(ListAll(scanner),
+              (std::vector<std::string>{PathOf(first, SingleCollectionInterface(2), 0)}));
+    // unplugged and replaced between two listings
+    ASSERT_TRUE(testbed->Unplug(first));
+    const std::string second = testbed->Plug(KeypadInterface(0x5088));
+    ASSERT_EQ(second, first);
+    const auto paths = ListAll(scanner);
+    ASSERT_EQ(paths.size(), 4u);
+    EXPECT_EQ(paths[3], PathOf(second, KeypadInterface(0x5088), 4));
+}
+
 TEST_F(HidrawSysfsTest, ManyInterfacesAllListedInNodeOrder) {
     for (int i = 0; i < 20; ++i)
         ASSERT_FALSE(testbed->Plug(SingleCollectionInterface(i)).empty());

@@ -45,11 +45,13 @@ void CDiscoveryThread::Stop() {
 }
 
 void CDiscoveryThread::Run() {
+    // one lister for every pass: its cancel handle is made once, not ten times a second
+    hid::CHidDevice lister(m_backend);
     auto due = lighting::StopSignal::Clock::now();
     for (;;) {
         if (m_exit.IsSignalled())
             break;
-        if (!RunCycle())
+        if (!RunCycle(lister))
             break;
         // sleep until the next pass is due; the exit event ends the wait at once
         due += kPassInterval;
@@ -63,15 +65,19 @@ void CDiscoveryThread::Run() {
 }
 
 bool CDiscoveryThread::RunCycle() {
+    hid::CHidDevice lister(m_backend);
+    return RunCycle(lister);
+}
+
+bool CDiscoveryThread::RunCycle(hid::CHidDevice& lister) {
     if (m_slots.AnyFree()) {
-        if (!ScanPass())
+        if (!ScanPass(lister))
             return false;
     }
     return CheckPresence();
 }
 
-bool CDiscoveryThread::ScanPass() {
-    hid::CHidDevice lister(m_backend);
+bool CDiscoveryThread::ScanPass(hid::CHidDevice& lister) {
     const bool listed = lister.EnumerateInterfaces();
     m_passes.fetch_add(1);
     if (!listed) {

@@ -14,6 +14,10 @@
 #include <string>
 #include <thread>
 
+namespace vpc::hid {
+class CHidDevice;
+}
+
 namespace vpc::devices {
 
 // Where the thread reports. The slot calls return once the change was handled, or false when
@@ -61,7 +65,8 @@ public:
 
 private:
     void Run();
-    bool ScanPass();
+    bool RunCycle(hid::CHidDevice& lister);
+    bool ScanPass(hid::CHidDevice& lister);
     bool CheckPresence();
 
     CSlotList& m_slots;
