@@ -1,8 +1,14 @@
 #include "CSimScheduler.h"
 
+#include <pthread.h>
+
 namespace vpc::sim {
 
-CSimScheduler::CSimScheduler() : m_thread([this] { Loop(); }) {}
+CSimScheduler::CSimScheduler()
+    : m_thread([this] {
+          pthread_setname_np(pthread_self(), "vpc-sim");
+          Loop();
+      }) {}
 
 CSimScheduler::~CSimScheduler() {
     Stop();

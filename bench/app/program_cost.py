@@ -9,9 +9,17 @@ under dbus-run-session) and reports:
   - CPU time over a window of seconds, from /proc/<pid>/task/*/schedstat, and the
     voluntary context switches (wake-ups) per second of each thread.
 
+With --mode N the simulated keypad starts in lighting mode N (4 spectrum, 6 static;
+21 music and 31 screen colour stream live frames to it). With --away
+the user has gone to another program: the window loses the keyboard focus and the
+pointer leaves it (X11 only), so the preview is off.
+
 Usage: bench/app/program_cost.py PROGRAM [--starts N] [--seconds S] [--no-device]
+                                 [--mode N] [--away]
 """
 import argparse
+import ctypes
+import ctypes.util
 import os
 import statistics
 import subprocess
@@ -66,6 +74,33 @@ def stop(proc):
         proc.wait()
 
 
+def leave_window():
+    """Takes the keyboard focus away from every window and moves the pointer to a
+    corner of the screen, as when the user turns to another program."""
+    display_name = os.environ.get("DISPLAY")
+    library = ctypes.util.find_library("X11")
+    if not display_name or not library:
+        sys.exit("--away needs an X11 display")
+    xlib = ctypes.cdll.LoadLibrary(library)
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+    xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    xlib.XSetInputFocus.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_ulong]
+    xlib.XWarpPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_int,
+                                  ctypes.c_int, ctypes.c_uint, ctypes.c_uint, ctypes.c_int,
+                                  ctypes.c_int]
+    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = xlib.XOpenDisplay(display_name.encode())
+    if not display:
+        sys.exit("cannot open the X display")
+    root = xlib.XDefaultRootWindow(display)
+    pointer_root, revert_to_pointer_root, current_time = 1, 1, 0
+    xlib.XSetInputFocus(display, pointer_root, revert_to_pointer_root, current_time)
+    xlib.XWarpPointer(display, 0, root, 0, 0, 0, 0, 0, 0)
+    xlib.XCloseDisplay(display)  # flushes the requests
+
+
 def thread_stats(pid):
     stats = {}
     task_dir = f"/proc/{pid}/task"
@@ -98,7 +133,12 @@ def main():
     parser.add_argument("--seconds", type=float, default=30.0)
     parser.add_argument("--no-device", action="store_true",
                         help="measure CPU without a device (no --simulate)")
+    parser.add_argument("--mode", type=int, help="the keypad's lighting mode while measuring")
+    parser.add_argument("--away", action="store_true",
+                        help="measure with the window inactive and the pointer elsewhere")
     options = parser.parse_args()
+    if options.no_device and options.mode is not None:
+        sys.exit("--mode needs the keypad")
     args = [] if options.no_device else ["--simulate"]
 
     if not options.no_device:
@@ -118,12 +158,18 @@ def main():
               f"({options.starts} starts; target under 400 ms)")
 
     with tempfile.TemporaryDirectory() as home:
+        if options.mode is not None:
+            # the simulated keypad starts in that mode; the program takes it from the keypad
+            args = [f"--simulate=keypad:{options.mode}"]
         proc = start(options.program, args, home)
         os.set_blocking(proc.stdout.fileno(), False)
         if not options.no_device and not wait_for_marker(proc, 20):
             stop(proc)
             sys.exit("the keypad was not bound")
-        time.sleep(2)  # let start-up work settle
+        time.sleep(1)
+        if options.away:
+            leave_window()
+        time.sleep(1)  # let start-up work settle
         drain(proc)
         before = thread_stats(proc.pid)
         begin = time.monotonic()
@@ -135,7 +181,13 @@ def main():
         stop(proc)
 
     total_ns = 0
-    print(f"over {wall:.1f} s {'without a device' if options.no_device else 'with the keypad bound and idle'}:")
+    if options.no_device:
+        state = "without a device"
+    else:
+        state = "with the keypad bound"
+        state += f" in lighting mode {options.mode}" if options.mode is not None else ", its own effect"
+        state += ", the window inactive and the pointer elsewhere" if options.away else ", the window in front"
+    print(f"over {wall:.1f} s {state}:")
     for tid, (name, run_ns, switches) in sorted(after.items(), key=lambda item: item[1][0]):
         base = before.get(tid, (name, 0, 0))
         used = run_ns - base[1]

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <pthread.h>
 
 namespace {
 
@@ -142,7 +143,10 @@ void CLightingSyncThread::Start() {
         return;
     }
     m_stop.Reset();
-    m_thread = std::thread(&CLightingSyncThread::Run, this);
+    m_thread = std::thread([this] {
+        pthread_setname_np(pthread_self(), "vpc-light-sync");
+        Run();
+    });
 }
 
 void CLightingSyncThread::Stop() {

@@ -113,7 +113,14 @@ bool CPaintManagerUI::SetTimer(QWidget* control, int timerId, int elapseMs) {
 }
 
 bool CPaintManagerUI::KillTimer(QWidget* control, int timerId) {
-    return m_timers.erase(std::make_pair(static_cast<const QWidget*>(control), timerId)) > 0;
+    // The timer object stays for the next SetTimer: a control that re-arms its timer on
+    // every tick (kill, then set) does not build a new one each time.
+    const auto it = m_timers.find(std::make_pair(static_cast<const QWidget*>(control), timerId));
+    if (it == m_timers.end() || !it->second->isActive()) {
+        return false;
+    }
+    it->second->stop();
+    return true;
 }
 
 void CPaintManagerUI::KillTimers(QWidget* control) {

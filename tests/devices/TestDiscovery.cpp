@@ -2,6 +2,8 @@
 #include "DeviceTestSupport.h"
 
 #include "CSimMousePad.h"
+#include "SimKeypadMemory.h"
+#include "SimulatedDevices.h"
 #include "UdevRule.h"
 
 #include <algorithm>
@@ -87,6 +89,23 @@ TEST(DeviceTable, UdevRuleNamesEveryProductOfTheTableWithUaccess) {
     }
     EXPECT_TRUE(products.empty());
     EXPECT_EQ(ruleLines, 6u);
+}
+
+// The program's --simulate kinds: a keypad may start in a named lighting mode; anything
+// unreadable is reported and skipped.
+TEST(SimulatedDevices, KindsPlugTheirProductsAndAKeypadMayStartInAMode) {
+    const auto previous = hid::DefaultHidBackend();
+    {
+        sim::CSimulatedDevices simulated(
+            {"keypad:4", "keypad:", "keypad:256", "mousepad:3", "printer", "mousepad"});
+        EXPECT_EQ(simulated.UnknownKinds(),
+                  (std::vector<std::string>{"keypad:", "keypad:256", "mousepad:3", "printer"}));
+        ASSERT_EQ(simulated.Devices().size(), 2u);
+        sim::SimKeypadMemory memory(*simulated.Devices()[0]);
+        EXPECT_EQ(memory.OnboardRecord(memory.ActiveSlot())[1], 4);
+        EXPECT_NE(hid::DefaultHidBackend(), previous);
+    }
+    EXPECT_EQ(hid::DefaultHidBackend(), previous);
 }
 
 using DiscoveryTest = test::BindingTest;

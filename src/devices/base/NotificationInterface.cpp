@@ -34,10 +34,10 @@ bool CNotificationInterface::Open(const std::string& path, UsageHandler handler,
     // the thread decodes with its own copy of the collection's description, taken here, so a
     // close on another thread never pulls it away
     std::shared_ptr<const hid::HidPreparsedData> preparsed = m_device.PreparsedData();
-    m_sync.Start([this, handler = std::move(handler), exitLine,
-                  preparsed = std::move(preparsed)](const lighting::StopSignal& exit) {
-        SyncLoop(exit, preparsed, handler, exitLine);
-    });
+    m_sync.Start(
+        [this, handler = std::move(handler), exitLine, preparsed = std::move(preparsed)](
+            const lighting::StopSignal& exit) { SyncLoop(exit, preparsed, handler, exitLine); },
+        "vpc-sync");
     return true;
 }
 

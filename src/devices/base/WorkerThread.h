@@ -21,7 +21,7 @@ public:
     CWorkerThread& operator=(const CWorkerThread&) = delete;
 
     // False when a thread is already running.
-    bool Start(Body body);
+    bool Start(Body body, const char* name);
     // Signals the exit event, runs cancelIo (which must make any blocking call of the body
     // return), then joins.
     void Stop(const std::function<void()>& cancelIo = {});

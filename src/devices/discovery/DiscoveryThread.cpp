@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include <pthread.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,7 +36,10 @@ bool CDiscoveryThread::Start() {
     if (m_thread.joinable())
         return false;
     m_exit.Reset();
-    m_thread = std::thread([this] { Run(); });
+    m_thread = std::thread([this] {
+        pthread_setname_np(pthread_self(), "vpc-discovery");
+        Run();
+    });
     return true;
 }
 

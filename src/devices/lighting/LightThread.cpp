@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <pthread.h>
+
 namespace vpc::lighting {
 
 LightThread::LightThread(KeyboardLightEngine& engine, TickSource& ticks, std::uint64_t ticksPerWake)
@@ -16,7 +18,10 @@ void LightThread::Start() {
     stop_.Reset();
     // The first pass is at the tick after the start, whenever the thread gets to run.
     const std::uint64_t firstTick = ticks_.Now() + 1;
-    worker_ = std::thread([this, firstTick] { Run(firstTick); });
+    worker_ = std::thread([this, firstTick] {
+        pthread_setname_np(pthread_self(), "vpc-light");
+        Run(firstTick);
+    });
 }
 
 void LightThread::Stop() {

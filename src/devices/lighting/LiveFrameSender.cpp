@@ -1,5 +1,7 @@
 #include "LiveFrameSender.h"
 
+#include <pthread.h>
+
 namespace vpc::lighting {
 
 LiveFrameSender::LiveFrameSender(SendFunction send) : LiveFrameSender(std::move(send), Options{}) {}
@@ -9,7 +11,10 @@ LiveFrameSender::LiveFrameSender(SendFunction send, Options options)
                                                             LiveStreamThrottle(options.slowWrite)} {
     pending_.reserve(kFrameBytes);
     sending_.reserve(kFrameBytes);
-    worker_ = std::thread([this] { Run(); });
+    worker_ = std::thread([this] {
+        pthread_setname_np(pthread_self(), "vpc-live-frames");
+        Run();
+    });
 }
 
 LiveFrameSender::~LiveFrameSender() {

@@ -68,7 +68,10 @@ void CDeviceOptionUI::FindSubControls() const {
 }
 
 CPaintManagerUI* CDeviceOptionUI::Manager() const {
-    return CPaintManagerUI::FromControl(this);
+    // looked up once: the timers ask for it many times a second
+    if (!m_manager)
+        m_manager = CPaintManagerUI::FromControl(this);
+    return m_manager;
 }
 
 void CDeviceOptionUI::ApplyImages() {

@@ -94,6 +94,7 @@ private:
     int m_powerPage = -1;
     int m_wirelessFailures = 0;
     QPointer<QWidget> m_preview;
+    mutable QPointer<CPaintManagerUI> m_manager;
     bool m_previewPainted = false;
     std::uint64_t m_previewFingerprint = 0;
     mutable bool m_looked = false;
