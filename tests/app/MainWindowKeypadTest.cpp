@@ -5,6 +5,7 @@
 #include "CSimKeypad.h"
 #include "DataFolders.h"
 #include "DeviceKeyButtonUI.h"
+#include "DeviceOptionUI.h"
 #include "JsonAccess.h"
 #include "JsonFile.h"
 #include "MainWnd.h"
@@ -122,11 +123,14 @@ TEST_F(MainWindowKeypadTest, SynchronisingSharesTheKeypadsEffectAndUnsharedModes
     EXPECT_EQ(keyboard->GetLightInfo().red, 10);
 }
 
-// The light thread computes while someone sees or receives its colours: with the
-// preview on, the keys show the effect moving; with it off the thread sleeps and the
-// colours stand still, unless a live mode streams them to the keypad.
+// The light thread computes, and the frame timer keeps its 50 ms, while someone sees or
+// receives the colours: with the preview on, the keys show the effect moving; with it
+// off the thread sleeps, the colours stand still and the timer slows to its idle pace,
+// unless a live mode streams the colours to the keypad.
 TEST_F(MainWindowKeypadTest, TheLightThreadComputesOnlyWhileItsColoursAreSeenOrStreamed) {
     ASSERT_NE(keyboard, nullptr);
+    vpc::devices::CDeviceOptionUI* entry = keyboard->DeviceEntry();
+    ASSERT_NE(entry, nullptr);
     auto* key = qobject_cast<CDeviceKeyButtonUI*>(keyboard->LedButton(0));
     ASSERT_NE(key, nullptr);
     const auto engineColours = [this] {
@@ -147,11 +151,19 @@ TEST_F(MainWindowKeypadTest, TheLightThreadComputesOnlyWhileItsColoursAreSeenOrS
     EXPECT_TRUE(QTest::qWaitFor([&] { return key->ShownLedColor() != shown; }, 3000))
         << "the preview shows the effect moving";
 
+    EXPECT_FALSE(entry->IsLightFrameTimerIdle());
+
     keyboard->SetPreviewEnabled(false);
     ASSERT_TRUE(computingBecomes(false));
+    EXPECT_TRUE(entry->IsLightFrameTimerIdle());
     const auto still = engineColours();
     QTest::qWait(250);
     EXPECT_EQ(engineColours(), still) << "no passes while nobody sees the colours";
+    keyboard->SetPreviewEnabled(true);
+    EXPECT_FALSE(entry->IsLightFrameTimerIdle()) << "the preview need not wait for the idle pace";
+    EXPECT_TRUE(computingBecomes(true));
+    keyboard->SetPreviewEnabled(false);
+    ASSERT_TRUE(computingBecomes(false));
 
     vpc::data::LightInfo info = keyboard->GetLightInfo();
     const int ownMode = info.selectItem;
@@ -159,6 +171,7 @@ TEST_F(MainWindowKeypadTest, TheLightThreadComputesOnlyWhileItsColoursAreSeenOrS
     keyboard->ProfileData().SetLightInfo(info);
     keyboard->ApplyLightSettings();
     EXPECT_TRUE(computingBecomes(true)) << "live frames need the colours";
+    EXPECT_FALSE(entry->IsLightFrameTimerIdle());
 
     info.selectItem = ownMode;
     keyboard->ProfileData().SetLightInfo(info);

@@ -192,6 +192,8 @@ CDeviceOptionUI* CCorvaneUSBDevice::DeviceEntry() const {
 
 void CCorvaneUSBDevice::NotifyLightControl(bool control) {
     m_lightControl.store(control);
+    if (control)
+        HurryLightFrames();
     if (control && m_deviceType == static_cast<int>(DeviceKind::Keyboard))
         Channel().NotifyLightControl();
 }
@@ -285,6 +287,22 @@ void CCorvaneUSBDevice::ShowLedOn(QWidget* button, std::uint32_t colorWord, int 
     button->setProperty("ledColor", colorWord);
     button->setProperty("ledBrightness", brightness);
     button->setProperty("ledLit", true);
+}
+
+void CCorvaneUSBDevice::SetPreviewEnabled(bool enabled) {
+    const bool was = m_previewEnabled;
+    m_previewEnabled = enabled;
+    if (enabled && !was)
+        HurryLightFrames();
+}
+
+bool CCorvaneUSBDevice::WantsLightFrames() const {
+    return IsPreviewShown() || (m_lightControl.load() && m_light.Record().mode == kLiveFrameMode);
+}
+
+void CCorvaneUSBDevice::HurryLightFrames() {
+    if (CDeviceOptionUI* entry = DeviceEntry())
+        entry->HurryLightFrames();
 }
 
 bool CCorvaneUSBDevice::IsPreviewShown() const {

@@ -135,10 +135,16 @@ public:
     void SetDeviceEntry(CDeviceOptionUI* entry);
     CDeviceOptionUI* DeviceEntry() const;
     QWidget* PreviewControl() const { return m_keyLightArea; }
-    void SetPreviewEnabled(bool enabled) { m_previewEnabled = enabled; }
+    void SetPreviewEnabled(bool enabled);
     bool IsPreviewEnabled() const { return m_previewEnabled; }
     // Whether the preview is enabled and on screen, so that someone sees its colours.
     bool IsPreviewShown() const;
+    // Whether anyone sees or receives this device's light frames: the preview on screen
+    // or a mode that streams them to the device.
+    virtual bool WantsLightFrames() const;
+    // Tells the device entry that frames are wanted again, so its timer need not finish
+    // waiting at its idle pace.
+    void HurryLightFrames();
     // Stores the flag; on a keyboard, 1 also tells the device (command 0x1C).
     void NotifyLightControl(bool control);
     bool IsLightControlled() const { return m_lightControl.load(); }

@@ -489,6 +489,8 @@ void CCorvaneKeyboardDevice::TakeLightingState(const data::LightInfo& info) {
     if (m_lightInfo.selectItem == kCustomColourMode)
         LoadCustomColors();
     m_engine.SetLightState(ToEngineSettings(m_lightInfo));
+    if (lighting::IsLiveMode(m_lightInfo.selectItem))
+        HurryLightFrames();
 }
 
 void CCorvaneKeyboardDevice::ApplyLightSettings() {
@@ -526,6 +528,13 @@ void CCorvaneKeyboardDevice::ApplyLightSettings() {
         sequence.push_back(e);
     }
     m_engine.ApplyLightSettings(ToEngineSettings(m_lightInfo), m_audio, overlays, sequence);
+    if (lighting::IsLiveMode(m_lightInfo.selectItem))
+        HurryLightFrames();
+}
+
+bool CCorvaneKeyboardDevice::WantsLightFrames() const {
+    return IsPreviewShown() ||
+           (IsLightControlled() && lighting::IsLiveMode(m_lightInfo.selectItem));
 }
 
 void CCorvaneKeyboardDevice::SetLedColor(int index, lighting::LedColor color) {
@@ -571,7 +580,7 @@ void CCorvaneKeyboardDevice::SendLightFrame() {
         m_lightThread->SetChannelEnabled(Channel().IsEnabled());
         m_lightThread->SetSynchronised(IsSynchronised());
         // the engine only computes while its colours are seen or streamed
-        m_lightThread->SetOutputWanted(controlled && (previewShown || live));
+        m_lightThread->SetOutputWanted(controlled && WantsLightFrames());
     }
     if (!controlled)
         return;

@@ -46,6 +46,7 @@ public:
     void Init() override;
     void ApplyLightSettings() override;
     void SendLightFrame() override;
+    bool WantsLightFrames() const override;
     void SetLedColor(int index, lighting::LedColor color) override;
     lighting::LedColor GetLedColor(int index) const override;
     void OnDeviceArrived() override;

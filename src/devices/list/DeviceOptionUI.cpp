@@ -137,6 +137,8 @@ void CDeviceOptionUI::Select(bool selected) {
         CControlUI(m_option).Selected(selected, true);
     }
     ApplyImages();
+    if (selected)
+        HurryLightFrames(); // the device's page comes on screen
 }
 
 bool CDeviceOptionUI::IsSelected() const {
@@ -293,8 +295,19 @@ void CDeviceOptionUI::OnLightFrameTimer() {
     } else {
         m_previewPainted = false;
     }
-    if (m_device->Channel().IsEnabled())
-        StartDeviceTimer(kTimerLightFrame, kLightFrameMs);
+    if (m_device->Channel().IsEnabled()) {
+        // Every 50 ms while the frames are seen or streamed; otherwise the UI thread need
+        // not wake twenty times a second for nothing.
+        m_lightFramesIdle = !m_device->WantsLightFrames();
+        StartDeviceTimer(kTimerLightFrame, m_lightFramesIdle ? kIdleLightFrameMs : kLightFrameMs);
+    }
+}
+
+void CDeviceOptionUI::HurryLightFrames() {
+    if (m_lightFramesIdle && IsTimerRunning(kTimerLightFrame)) {
+        m_lightFramesIdle = false;
+        StartDeviceTimer(kTimerLightFrame, 5);
+    }
 }
 
 void CDeviceOptionUI::OnFirstLoadTimer() {

@@ -26,6 +26,8 @@ public:
     static constexpr int kTimerStatus = 1005;
     static constexpr int kTimerLinkWatch = 1007;
     static constexpr int kLightFrameMs = 50;
+    // The frame timer's pace while nobody sees or receives the device's frames.
+    static constexpr int kIdleLightFrameMs = 500;
     static constexpr int kFirstLoadMs = 500;
     static constexpr int kFirstLoadRetryMs = 3000;
     static constexpr int kStatusMs = 5000;
@@ -56,6 +58,10 @@ public:
     void SetTabGroup(const QString& group);
     void SetDeviceName(const QString& name);
     void SetPreviewControl(QWidget* preview) { m_preview = preview; }
+    // The device's frames are wanted again (preview shown, streaming mode): a frame
+    // timer waiting at its idle pace fires at once.
+    void HurryLightFrames();
+    bool IsLightFrameTimerIdle() const { return m_lightFramesIdle; }
     int WirelessFailures() const { return m_wirelessFailures; }
     std::array<QString, 4> ImageNames() const { return m_images; }
 
@@ -95,6 +101,7 @@ private:
     int m_wirelessFailures = 0;
     QPointer<QWidget> m_preview;
     mutable QPointer<CPaintManagerUI> m_manager;
+    bool m_lightFramesIdle = false;
     bool m_previewPainted = false;
     std::uint64_t m_previewFingerprint = 0;
     mutable bool m_looked = false;
