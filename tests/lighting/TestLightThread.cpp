@@ -27,6 +27,25 @@ template <typename Done> bool Eventually(Done done) {
     return true;
 }
 
+// The ticks the thread ran passes for, as its observer saw them.
+class SeenTicks {
+public:
+    LightThread::PassObserver Observer() {
+        return [this](std::uint64_t tick) {
+            const std::lock_guard guard(lock_);
+            ticks_.push_back(tick);
+        };
+    }
+    std::vector<std::uint64_t> Ticks() const {
+        const std::lock_guard guard(lock_);
+        return ticks_;
+    }
+
+private:
+    mutable std::mutex lock_;
+    std::vector<std::uint64_t> ticks_;
+};
+
 class LightThreadTest : public ::testing::Test {
 protected:
     // Spectrum at speed 4: one effect step per pass.
@@ -46,12 +65,8 @@ protected:
 };
 
 TEST_F(LightThreadTest, OnePassPerTick) {
-    std::vector<std::uint64_t> seen;
-    std::mutex seenLock;
-    thread.SetPassObserver([&](std::uint64_t tick) {
-        const std::lock_guard guard(seenLock);
-        seen.push_back(tick);
-    });
+    SeenTicks seen;
+    thread.SetPassObserver(seen.Observer());
     thread.Start();
     for (int i = 0; i < 5; ++i) {
         Tick();
@@ -60,8 +75,7 @@ TEST_F(LightThreadTest, OnePassPerTick) {
     EXPECT_EQ(engine->State().stepsRun, 5u);
     EXPECT_EQ(engine->GetLedColor(0), (LedColor{255, 14, 0, 255})) << "W[5] after five steps";
     thread.Stop();
-    const std::lock_guard guard(seenLock);
-    EXPECT_EQ(seen, (std::vector<std::uint64_t>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(seen.Ticks(), (std::vector<std::uint64_t>{1, 2, 3, 4, 5}));
 }
 
 // A late wake-up runs one pass for the tick it finds, not one per missed tick.
@@ -81,12 +95,8 @@ TEST(LightThreadBatches, ThreeTicksPerWakeRunEveryTick) {
     ManualTickSource ticks;
     auto engine = MakeEngine(Settings(4, false, 1, 4, {}, 4));
     LightThread thread(*engine, ticks, 3);
-    std::vector<std::uint64_t> seen;
-    std::mutex seenLock;
-    thread.SetPassObserver([&](std::uint64_t tick) {
-        const std::lock_guard guard(seenLock);
-        seen.push_back(tick);
-    });
+    SeenTicks seen;
+    thread.SetPassObserver(seen.Observer());
     thread.Start();
     ticks.Advance(1);
     ASSERT_TRUE(Eventually([&] { return thread.PassCount() == 1; }));
@@ -97,10 +107,7 @@ TEST(LightThreadBatches, ThreeTicksPerWakeRunEveryTick) {
     ASSERT_TRUE(Eventually([&] { return thread.PassCount() == 7; }));
     thread.Stop();
     EXPECT_EQ(thread.WakeCount(), 3u);
-    {
-        const std::lock_guard guard(seenLock);
-        EXPECT_EQ(seen, (std::vector<std::uint64_t>{1, 2, 3, 4, 22, 23, 24}));
-    }
+    EXPECT_EQ(seen.Ticks(), (std::vector<std::uint64_t>{1, 2, 3, 4, 22, 23, 24}));
     auto stepped = MakeEngine(Settings(4, false, 1, 4, {}, 4));
     for (const std::uint64_t tick : {1, 2, 3, 4, 22, 23, 24}) {
         stepped->RunPass(tick);

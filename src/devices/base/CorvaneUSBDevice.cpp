@@ -297,7 +297,8 @@ void CCorvaneUSBDevice::SetPreviewEnabled(bool enabled) {
 }
 
 bool CCorvaneUSBDevice::WantsLightFrames() const {
-    return IsPreviewShown() || (m_lightControl.load() && m_light.Record().mode == kLiveFrameMode);
+    // while another program drives the lighting, SendLightFrame shows and sends nothing
+    return m_lightControl.load() && (IsPreviewShown() || m_light.Record().mode == kLiveFrameMode);
 }
 
 void CCorvaneUSBDevice::HurryLightFrames() {

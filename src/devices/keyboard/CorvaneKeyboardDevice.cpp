@@ -533,8 +533,8 @@ void CCorvaneKeyboardDevice::ApplyLightSettings() {
 }
 
 bool CCorvaneKeyboardDevice::WantsLightFrames() const {
-    return IsPreviewShown() ||
-           (IsLightControlled() && lighting::IsLiveMode(m_lightInfo.selectItem));
+    return IsLightControlled() &&
+           (IsPreviewShown() || lighting::IsLiveMode(m_lightInfo.selectItem));
 }
 
 void CCorvaneKeyboardDevice::SetLedColor(int index, lighting::LedColor color) {
@@ -580,7 +580,7 @@ void CCorvaneKeyboardDevice::SendLightFrame() {
         m_lightThread->SetChannelEnabled(Channel().IsEnabled());
         m_lightThread->SetSynchronised(IsSynchronised());
         // the engine only computes while its colours are seen or streamed
-        m_lightThread->SetOutputWanted(controlled && WantsLightFrames());
+        m_lightThread->SetOutputWanted(WantsLightFrames());
     }
     if (!controlled)
         return;
