@@ -21,11 +21,13 @@ class CSimConnection : public hid::IHidConnection {
 public:
     static constexpr std::size_t kQueueLimit = 64; // hidraw keeps as many per open file
 
+    // Without transfers (an open only to see that the node is there, as discovery makes
+    // ten times a second) there is nothing to wait for and no eventfd is made.
     CSimConnection(std::weak_ptr<CSimHidBackend> bus, unsigned nodeId,
-                   const SimUsbIdentity& identity, bool writable)
-        : m_bus(std::move(bus)), m_nodeId(nodeId),
-          m_readFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
-          m_writeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+                   const SimUsbIdentity& identity, bool writable, bool transfers)
+        : m_bus(std::move(bus)), m_nodeId(nodeId), m_transfers(transfers),
+          m_readFd(transfers ? ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK) : -1),
+          m_writeFd(transfers ? ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK) : -1),
           m_descriptor(identity.reportDescriptor) {
         m_attributes.vendorId = identity.vendorId;
         m_attributes.productId = identity.productId;
@@ -41,7 +43,7 @@ public:
     CSimConnection(const CSimConnection&) = delete;
     CSimConnection& operator=(const CSimConnection&) = delete;
 
-    bool Valid() const { return m_readFd >= 0 && m_writeFd >= 0; }
+    bool Valid() const { return !m_transfers || (m_readFd >= 0 && m_writeFd >= 0); }
 
     hid::HidAttributes Attributes() const override { return m_attributes; }
     const std::vector<std::uint8_t>& ReportDescriptor() const override { return m_descriptor; }
@@ -117,6 +119,7 @@ private:
 
     std::weak_ptr<CSimHidBackend> m_bus;
     unsigned m_nodeId;
+    bool m_transfers;
     int m_readFd;
     int m_writeFd;
     hid::HidAttributes m_attributes;
@@ -271,8 +274,8 @@ std::shared_ptr<hid::IHidConnection> CSimHidBackend::Open(const std::string& pat
     if (hid::PathVendorId(path) != node.identity.vendorId ||
         hid::PathProductId(path) != node.identity.productId)
         return nullptr;
-    auto connection =
-        std::make_shared<CSimConnection>(weak_from_this(), id, node.identity, !node.stalled);
+    auto connection = std::make_shared<CSimConnection>(weak_from_this(), id, node.identity,
+                                                       !node.stalled, flags.read || flags.write);
     if (!connection->Valid())
         return nullptr;
     if (flags.read || flags.write) {
