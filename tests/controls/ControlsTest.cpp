@@ -235,6 +235,10 @@ TEST_F(ControlsTest, KeyButtonShowsItsParentsUnderItsCorners) {
         EXPECT_EQ(corner, panelAlone(key->pos())) << "at x " << x;
         EXPECT_EQ(shown.pixelColor(key->width() / 2, key->height() / 2), QColor(0, 255, 0));
     }
+    // a new background above the key (a skin change) reaches its corners too
+    panel->setStyleSheet("CSelectPanelUI { background-color: #203040; }"
+                         "CDeviceKeyButtonUI { border: none; border-radius: 12px; }");
+    EXPECT_EQ(key->grab().toImage().pixelColor(0, 0), QColor(0x20, 0x30, 0x40));
 }
 
 TEST_F(ControlsTest, HandButtonDeleteZoneRaisesHandDeleteInsteadOfClick) {
