@@ -10,7 +10,6 @@
 #include <QDBusReply>
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
@@ -51,9 +50,13 @@ TEST(ProgramWithKeypadTest, BindsTheKeypadAnswersOtherProgramsAndEndsPromptly) {
     ASSERT_TRUE(remote.isValid());
     const QDBusReply<QByteArray> block = remote.call("QueryWorkTool");
     ASSERT_TRUE(block.isValid()) << qPrintable(block.error().message());
-    ASSERT_EQ(block.value().size(), 1024);
-    const auto word = [&](int index) {
-        return qFromLittleEndian<std::uint32_t>(block.value().constData() + 4 * index);
+    const QByteArray bytes = block.value();
+    ASSERT_EQ(bytes.size(), 1024);
+    const auto word = [&bytes](int index) { // little-endian 32-bit words
+        std::uint32_t value = 0;
+        for (int byte = 3; byte >= 0; --byte)
+            value = (value << 8) | static_cast<std::uint8_t>(bytes.at(4 * index + byte));
+        return value;
     };
     EXPECT_EQ(word(4), 4u);
     EXPECT_EQ(word(5 + 3), 0x320Fu) << "row 1 is the keypad";

@@ -4,6 +4,7 @@
 #include "DpiChoice.h"
 #include "MainWnd.h"
 #include "MsgWnd.h"
+#include "OnNextModal.h"
 #include "SkinChange.h"
 #include "SkinFrame.h"
 #include "SkinResources.h"
@@ -15,7 +16,6 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -34,15 +34,7 @@ protected:
 
     // Runs action on the modal window once it is up (the modal loop blocks the caller).
     static void OnModal(std::function<void(QWidget*)> action) {
-        auto* poll = new QTimer(qApp); // freed below once the action ran
-        QObject::connect(poll, &QTimer::timeout, poll, [poll, action] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                poll->stop();
-                poll->deleteLater();
-                action(modal);
-            }
-        });
-        poll->start(10);
+        vpc::test::OnNextModal(std::move(action));
     }
 
     static void Click(QWidget* window, const char* objectName) {

@@ -3,6 +3,7 @@
 // what is checked.
 #include "DeviceProfileUI.h"
 #include "MsgWnd.h"
+#include "OnNextModal.h"
 #include "ProfileRoutes.h"
 #include "ProfileTestSupport.h"
 #include "RouteTable.h"
@@ -16,7 +17,6 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <fstream>
 #include <functional>
@@ -98,17 +98,10 @@ protected:
     }
     // Answers the next message box with the button and keeps the message it showed.
     void AnswerNextMessage(const char* button) {
-        auto* poll = new QTimer(qApp); // freed once the answer was given
-        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, button] {
-            QWidget* box = QApplication::activeModalWidget();
-            if (!box)
-                return;
-            poll->stop();
-            poll->deleteLater();
+        vpc::test::OnNextModal([this, button](QWidget* box) {
             shownMessage = box->findChild<QLabel*>("MessageText")->text();
             QTest::mouseClick(box->findChild<QAbstractButton*>(button), Qt::LeftButton);
         });
-        poll->start(10);
     }
     QComboBox* Combo() { return Part<QComboBox>("device_profile_combo"); }
     std::filesystem::path Folder() { return root.DeviceFolder(); }
@@ -337,17 +330,15 @@ TEST_F(ProfilePanelTest, TheSystemSaveDialogGivesExportsTheJsonSuffix) {
     Click("profile_fun_spread_btn");
 
     const QString typed = QString::fromStdString((root.Root() / "Exported").string());
-    auto* poll = new QTimer(qApp); // freed once the dialog was answered
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, typed] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        poll->stop();
-        poll->deleteLater();
+    vpc::test::OnNextModal([typed](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        // selectFile leaves the name field alone while it has the focus
+        if (QWidget* focused = dialog->focusWidget())
+            focused->clearFocus();
         dialog->selectFile(typed);
         QMetaObject::invokeMethod(dialog, "accept");
     });
-    poll->start(10);
     Click("device_export_btn");
     manager.RemoveNotifier(&plainWindow);
     EXPECT_EQ(data::ReadJsonFile(root.Root() / "Exported.json"),
