@@ -24,6 +24,39 @@ struct LightInfo {
     bool operator==(const LightInfo&) const = default;
 };
 
+// The lighting record as the four words of `SetLightInfo` and `ShowLightInfo` carry it:
+// bytes 0-3, 4-7, 8-11 and the group word of bytes 12-13 (low byte first in each word).
+using LightWords = std::array<std::uint32_t, 4>;
+
+inline LightWords ToLightWords(const LightInfo& info) {
+    const auto word = [](std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3) {
+        return std::uint32_t{b0} | (std::uint32_t{b1} << 8) | (std::uint32_t{b2} << 16) |
+               (std::uint32_t{b3} << 24);
+    };
+    return {word(info.selectItem, info.light, info.speed, info.fx),
+            word(info.multiColor, info.red, info.green, info.blue), word(0, 0, 0, info.zzccLedMode),
+            word(info.customGroup, info.oldLedmode, 0, 0)};
+}
+
+inline LightInfo FromLightWords(const LightWords& words) {
+    const auto byte = [&words](int word, int index) {
+        return static_cast<std::uint8_t>(words[static_cast<std::size_t>(word)] >> (8 * index));
+    };
+    LightInfo info;
+    info.selectItem = byte(0, 0);
+    info.light = byte(0, 1);
+    info.speed = byte(0, 2);
+    info.fx = byte(0, 3);
+    info.multiColor = byte(1, 0);
+    info.red = byte(1, 1);
+    info.green = byte(1, 2);
+    info.blue = byte(1, 3);
+    info.zzccLedMode = byte(2, 3);
+    info.customGroup = byte(3, 0);
+    info.oldLedmode = byte(3, 1);
+    return info;
+}
+
 // "AudioLightInfo": the music lighting settings.
 struct AudioLightInfo {
     std::uint8_t audioMode = 0;

@@ -231,9 +231,9 @@ std::string CHidrawBackend::NodeIdentity(const std::string& name) const {
     if (HidrawNumber(name) < 0)
         return {};
     const std::string classEntry = m_sysfsRoot + "/class/hidraw/" + name;
-    std::string identity(4096, '\0');
-    const ssize_t length = ::readlink(classEntry.c_str(), identity.data(), identity.size());
-    identity.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    char link[4096];
+    const ssize_t length = ::readlink(classEntry.c_str(), link, sizeof link);
+    std::string identity(link, length > 0 ? static_cast<std::size_t>(length) : 0);
     struct stat descriptor {};
     if (::stat((classEntry + "/device/report_descriptor").c_str(), &descriptor) != 0)
         return {};

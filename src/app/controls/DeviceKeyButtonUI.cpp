@@ -15,6 +15,14 @@ namespace {
 const QColor kSelectionFrame(0x22, 0xe0, 0xc4);
 const QColor kKeySetMarker(0xf5, 0xa6, 0x23);
 
+// A picture of the key's size at the screen's pixel ratio, filled with one colour.
+QPixmap BlankLayer(QSize size, qreal pixelRatio, const QColor& fill) {
+    QPixmap layer(size * pixelRatio);
+    layer.setDevicePixelRatio(pixelRatio);
+    layer.fill(fill);
+    return layer;
+}
+
 } // namespace
 
 CDeviceKeyButtonUI::CDeviceKeyButtonUI(QWidget* parent) : QPushButton(parent) {
@@ -177,10 +185,8 @@ const QPixmap& CDeviceKeyButtonUI::Face() {
         return m_face;
     }
     m_faceLook = look;
-    m_face = QPixmap(size() * look.pixelRatio);
-    m_face.setDevicePixelRatio(look.pixelRatio);
     // Opaque: the backdrop covers it all, and an opaque picture is copied, not blended.
-    m_face.fill(Qt::black);
+    m_face = BlankLayer(size(), look.pixelRatio, Qt::black);
     QPainter face(&m_face);
     PaintBackdrop(face);
     QStyleOptionButton option;
@@ -229,9 +235,7 @@ const QPixmap& CDeviceKeyButtonUI::TopLayer() {
         return m_top;
     }
     m_topLook = look;
-    m_top = QPixmap(size() * look.pixelRatio);
-    m_top.setDevicePixelRatio(look.pixelRatio);
-    m_top.fill(Qt::transparent);
+    m_top = BlankLayer(size(), look.pixelRatio, Qt::transparent);
     QPainter top(&m_top);
     top.setRenderHint(QPainter::Antialiasing);
     if (look.marker) {

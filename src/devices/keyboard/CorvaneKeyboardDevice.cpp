@@ -388,35 +388,13 @@ void CCorvaneKeyboardDevice::SetLightType(int value) {
 void CCorvaneKeyboardDevice::SetLightInfo(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2,
                                           std::uint32_t w3) {
     CCorvaneUSBDevice::SetLightInfo(w0, w1, w2, w3);
-    data::LightInfo info;
-    info.selectItem = ByteOf(w0, 0);
-    info.light = ByteOf(w0, 1);
-    info.speed = ByteOf(w0, 2);
-    info.fx = ByteOf(w0, 3);
-    info.multiColor = ByteOf(w1, 0);
-    info.red = ByteOf(w1, 1);
-    info.green = ByteOf(w1, 2);
-    info.blue = ByteOf(w1, 3);
-    info.zzccLedMode = ByteOf(w2, 3);
-    info.customGroup = ByteOf(w3, 0);
-    info.oldLedmode = ByteOf(w3, 1);
-    m_profile.SetLightInfo(info);
+    m_profile.SetLightInfo(data::FromLightWords({w0, w1, w2, w3}));
 }
 
 DeviceLightRecord CCorvaneKeyboardDevice::CurrentLightRecord() const {
     // the words SetLightInfo reads: byte 11 the ZZCC mode, bytes 12-13 the group words
-    DeviceLightRecord record;
-    record.mode = m_lightInfo.selectItem;
-    record.brightness = m_lightInfo.light;
-    record.speed = m_lightInfo.speed;
-    record.direction = m_lightInfo.fx;
-    record.multiColor = m_lightInfo.multiColor;
-    record.red = m_lightInfo.red;
-    record.green = m_lightInfo.green;
-    record.blue = m_lightInfo.blue;
-    record.word0 = std::uint32_t{m_lightInfo.zzccLedMode} << 24;
-    record.word1 = m_lightInfo.customGroup | (std::uint32_t{m_lightInfo.oldLedmode} << 8);
-    return record;
+    const data::LightWords words = data::ToLightWords(m_lightInfo);
+    return DeviceLightRecord::FromWords(words[0], words[1], words[2], words[3]);
 }
 
 void CCorvaneKeyboardDevice::SetAudioLightInfo(int mode, int foreground, int background) {

@@ -10,10 +10,9 @@
 
 namespace vpc::panels {
 
-// Bytes 0-3, 4-7, 8-11 and the group word of bytes 12-13 (low byte first in each word).
-using LightWords = std::array<std::uint32_t, 4>;
-LightWords ToLightWords(const data::LightInfo& info);
-data::LightInfo FromLightWords(const LightWords& words);
+using data::FromLightWords;
+using data::LightWords;
+using data::ToLightWords;
 
 // 0xFF000000 + red x 65536 + green x 256 + blue.
 std::uint32_t RecordColor(const data::LightInfo& info);
