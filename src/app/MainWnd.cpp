@@ -142,19 +142,17 @@ void CMainWnd::HideToTray() {
 void CMainWnd::PauseStatusPolling() {
     // A mouse in mode 11 and a keyboard in mode 21 keep polling: their lighting follows
     // what they read from the device.
-    for (const int type : {kDeviceTypeMouse, kDeviceTypeKeyboard}) {
-        const int keepMode = type == kDeviceTypeMouse ? 11 : 21;
-        for (vpc::devices::CCorvaneUSBDevice* device : DevicesOfType(type)) {
-            device->PauseStatusPolling(device->CurrentLightRecord().mode != keepMode);
-        }
+    for (vpc::devices::CCorvaneUSBDevice* device :
+         DevicesOfTypes({kDeviceTypeMouse, kDeviceTypeKeyboard})) {
+        const int keepMode = device->DeviceType() == kDeviceTypeMouse ? 11 : 21;
+        device->PauseStatusPolling(device->CurrentLightRecord().mode != keepMode);
     }
 }
 
 void CMainWnd::ResumeStatusPolling() {
-    for (const int type : {kDeviceTypeMouse, kDeviceTypeKeyboard}) {
-        for (vpc::devices::CCorvaneUSBDevice* device : DevicesOfType(type)) {
-            device->PauseStatusPolling(false);
-        }
+    for (vpc::devices::CCorvaneUSBDevice* device :
+         DevicesOfTypes({kDeviceTypeMouse, kDeviceTypeKeyboard})) {
+        device->PauseStatusPolling(false);
     }
 }
 
@@ -263,11 +261,16 @@ void CMainWnd::OnLightControlRequest(int request, int enable) {
     SetLightControlAll(m_lightControl);
 }
 
-std::vector<vpc::devices::CCorvaneUSBDevice*> CMainWnd::DevicesOfType(int deviceType) const {
+std::vector<vpc::devices::CCorvaneUSBDevice*>
+CMainWnd::DevicesOfTypes(std::initializer_list<int> deviceTypes) const {
     std::vector<vpc::devices::CCorvaneUSBDevice*> devices;
-    if (m_deviceList) {
-        for (vpc::devices::CCorvaneUSBDevice* device : m_deviceList->DeviceObjects()) {
-            if (device && device->DeviceType() == deviceType) {
+    if (!m_deviceList) {
+        return devices;
+    }
+    const auto objects = m_deviceList->DeviceObjects();
+    for (const int type : deviceTypes) {
+        for (vpc::devices::CCorvaneUSBDevice* device : objects) {
+            if (device && device->DeviceType() == type) {
                 devices.push_back(device);
             }
         }
@@ -276,19 +279,17 @@ std::vector<vpc::devices::CCorvaneUSBDevice*> CMainWnd::DevicesOfType(int device
 }
 
 void CMainWnd::SetLightControlAll(bool flag) {
-    for (const int type : {kDeviceTypeMouse, kDeviceTypeMousePad, kDeviceTypeKeyboard}) {
-        for (vpc::devices::CCorvaneUSBDevice* device : DevicesOfType(type)) {
-            device->NotifyLightControl(flag);
-        }
+    for (vpc::devices::CCorvaneUSBDevice* device :
+         DevicesOfTypes({kDeviceTypeMouse, kDeviceTypeMousePad, kDeviceTypeKeyboard})) {
+        device->NotifyLightControl(flag);
     }
     emit lightControlChanged(flag);
 }
 
 void CMainWnd::SetPreviewAll(bool flag) {
-    for (const int type : {kDeviceTypeMouse, kDeviceTypeMousePad, kDeviceTypeKeyboard}) {
-        for (vpc::devices::CCorvaneUSBDevice* device : DevicesOfType(type)) {
-            device->SetPreviewEnabled(flag);
-        }
+    for (vpc::devices::CCorvaneUSBDevice* device :
+         DevicesOfTypes({kDeviceTypeMouse, kDeviceTypeMousePad, kDeviceTypeKeyboard})) {
+        device->SetPreviewEnabled(flag);
     }
 }
 
@@ -330,39 +331,31 @@ bool CMainWnd::SynchroniseLighting() {
                                   record.blue};
     m_syncThread.SetRecord(sync);
     const QSize screenPixels = ScreenPixels();
-    for (const int type :
-         {kDeviceTypeKeyboard, kDeviceTypeMouse, kDeviceTypeMousePad, kDeviceTypeHeadset}) {
-        const auto mode = static_cast<std::uint8_t>(
-            SyncModeForEffect(static_cast<SyncDeviceKind>(type), *effect));
-        for (vpc::devices::CCorvaneUSBDevice* device : DevicesOfType(type)) {
-            if (!device->Channel().IsEnabled()) {
-                continue;
-            }
-            // the shared effect, the device's own words of its class
-            vpc::devices::DeviceLightRecord shared = record;
-            shared.mode = mode;
-            const vpc::devices::DeviceLightRecord own = device->CurrentLightRecord();
-            shared.word0 = own.word0;
-            shared.word1 = own.word1;
-            device->SetSynchronised(true);
-            device->SetLightRecord(shared);
-            device->SaveProfile();
-            device->ApplyLightSettings();
-            device->WriteOnboardProfile(0, 0, 1, screenPixels.width(), screenPixels.height());
+    for (vpc::devices::CCorvaneUSBDevice* device : DevicesOfTypes(
+             {kDeviceTypeKeyboard, kDeviceTypeMouse, kDeviceTypeMousePad, kDeviceTypeHeadset})) {
+        if (!device->Channel().IsEnabled()) {
+            continue;
         }
+        // the shared effect, the device's own words of its class
+        vpc::devices::DeviceLightRecord shared = record;
+        shared.mode = static_cast<std::uint8_t>(
+            SyncModeForEffect(static_cast<SyncDeviceKind>(device->DeviceType()), *effect));
+        const vpc::devices::DeviceLightRecord own = device->CurrentLightRecord();
+        shared.word0 = own.word0;
+        shared.word1 = own.word1;
+        device->SetSynchronised(true);
+        device->SetLightRecord(shared);
+        device->SaveProfile();
+        device->ApplyLightSettings();
+        device->WriteOnboardProfile(0, 0, 1, screenPixels.width(), screenPixels.height());
     }
     PublishSyncDevices();
     return true;
 }
 
 void CMainWnd::PublishSyncDevices() {
-    std::vector<vpc::devices::CCorvaneUSBDevice*> devices;
-    for (const int type :
-         {kDeviceTypeMouse, kDeviceTypeMousePad, kDeviceTypeHeadset, kDeviceTypeKeyboard}) {
-        for (vpc::devices::CCorvaneUSBDevice* device : DevicesOfType(type)) {
-            devices.push_back(device);
-        }
-    }
+    std::vector<vpc::devices::CCorvaneUSBDevice*> devices = DevicesOfTypes(
+        {kDeviceTypeMouse, kDeviceTypeMousePad, kDeviceTypeHeadset, kDeviceTypeKeyboard});
     const std::lock_guard lock(m_syncDevicesMutex);
     m_syncDevices = std::move(devices);
 }

@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -121,7 +122,9 @@ private:
     // Each panel registers its routes, in the order the dispatch runs them.
     void RegisterRoutes();
     // Devices in the order the lighting-control and sync rules name them.
-    std::vector<vpc::devices::CCorvaneUSBDevice*> DevicesOfType(int deviceType) const;
+    // The device objects of these types, type by type in the order given.
+    std::vector<vpc::devices::CCorvaneUSBDevice*>
+    DevicesOfTypes(std::initializer_list<int> deviceTypes) const;
     // The sync worker's view of the devices: refreshed on the UI thread, read under a lock.
     void PublishSyncDevices();
     bool HasSyncTargets();
