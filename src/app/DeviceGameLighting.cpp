@@ -1,7 +1,7 @@
 #include "DeviceGameLighting.h"
 
-#include "LightControlUI.h"
 #include "keyboard/CorvaneKeyboardDevice.h"
+#include "lighting/LightTypes.h"
 
 CKeypadGameLighting::CKeypadGameLighting(vpc::devices::CCorvaneKeyboardDevice* device)
     : m_device(device) {
@@ -11,12 +11,9 @@ CKeypadGameLighting::CKeypadGameLighting(vpc::devices::CCorvaneKeyboardDevice* d
     const auto& defaults = device->DefaultData();
     for (std::size_t mode = 0; mode < defaults.modeNames.size(); ++mode) {
         const bool shown = mode < defaults.modeVisible.size() && defaults.modeVisible[mode] != 0;
-        const int number = static_cast<int>(mode);
         // modes that stream frames from the program are no short game effect
-        const bool streaming = number == vpc::panels::CLightControlUI::kMusicMode ||
-                               number == vpc::panels::CLightControlUI::kScreenColorMode;
-        if (shown && !streaming) {
-            m_modes.push_back(number);
+        if (shown && !vpc::lighting::IsLiveMode(static_cast<std::uint8_t>(mode))) {
+            m_modes.push_back(static_cast<int>(mode));
         }
     }
 }

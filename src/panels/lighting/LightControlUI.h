@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ControlUI.h"
+#include "lighting/LightTypes.h"
 
 #include <QHash>
 #include <QPointer>
@@ -23,8 +24,8 @@ public:
     static constexpr const char* kRegisteredName = "LightControl";
     static constexpr const char* kLayout = "XML\\CustomControlXML\\LightControl.xml";
     // The modes that stream frames (music and screen colour): never offered on the receiver.
-    static constexpr int kMusicMode = 21;
-    static constexpr int kScreenColorMode = 31;
+    static constexpr int kMusicMode = lighting::mode::kMusic;
+    static constexpr int kScreenColorMode = lighting::mode::kScreenColor;
     static constexpr int kModeItemHeight = 30;
     static constexpr int kLevelMaximum = 4;
     enum ColorComponentIndex { kRed = 0, kGreen = 1, kBlue = 2 };
