@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <utility>
 
 namespace vpc::hid {
@@ -20,12 +21,20 @@ struct GlobalState {
     std::uint32_t reportId = 0;
 };
 
+// A run of extended usages (page << 16 | id) on one page, first <= last. A single usage is a
+// run of one; a Usage Minimum/Maximum pair stays one run however wide it is.
+struct UsageRun {
+    std::uint32_t first = 0;
+    std::uint32_t last = 0;
+    std::uint32_t Width() const { return last - first + 1u; }
+};
+
 struct LocalState {
-    std::vector<std::uint32_t> usages; // extended usages (page << 16 | id)
+    std::vector<UsageRun> usages;
     bool hasMin = false;
-    bool hasMax = false;
     std::uint32_t usageMin = 0;
-    std::uint32_t usageMax = 0;
+    int delimiterDepth = 0;
+    int delimiterBranch = 0;
 };
 
 struct CollectionNode {
@@ -34,21 +43,26 @@ struct CollectionNode {
 };
 
 struct Parser {
+    Parser(std::span<const std::uint8_t> descriptor, const HidDescriptorLimits& parseLimits)
+        : data(descriptor), limits(parseLimits) {}
+
     std::span<const std::uint8_t> data;
     const HidDescriptorLimits& limits;
     std::string error;
 
     std::vector<HidPreparsedData> tops;
     std::vector<CollectionNode> stack;
+    std::uint32_t foldedDepth = 0; // collections nested below the deepest node kept
     GlobalState global;
     std::vector<GlobalState> pushed;
     LocalState local;
     bool anyReportId = false;
-    std::size_t capCount = 0;
+    std::uint32_t mainItems = 0;
+    std::vector<std::size_t> capCounts; // per top-level collection
     // bit length of each report, by type and id
     std::map<std::pair<int, std::uint32_t>, std::uint32_t> reportBits;
-    // which top-level collection each (type, id) report belongs to
-    std::map<std::pair<int, std::uint32_t>, int> reportOwner;
+    // the (type, id) reports that each top-level collection has fields in
+    std::vector<std::set<std::pair<int, std::uint32_t>>> topReports;
 
     bool Fail(std::string why) {
         error = std::move(why);
@@ -61,41 +75,42 @@ struct Parser {
         return (global.usagePage << 16) | (usage & 0xFFFFu);
     }
 
-    bool AddCap(HidPreparsedData& top, HidCapRecord cap) {
-        if (++capCount > limits.maxCaps)
-            return Fail("too many capability records");
+    void AddUsageRun(UsageRun run) {
+        if (local.usages.size() >= limits.maxLocalUsages)
+            return; // the kernel also drops usages past its limit
+        local.usages.push_back(run);
+    }
+
+    void AddCap(std::size_t topIndex, HidCapRecord cap) {
+        HidPreparsedData& top = tops[topIndex];
+        if (++capCounts[topIndex] > limits.maxCaps) {
+            top.complete = false;
+            return;
+        }
         auto idx = static_cast<std::size_t>(cap.reportType);
         (cap.isButton ? top.buttonCaps[idx] : top.valueCaps[idx]).push_back(cap);
-        return true;
     }
 
     bool MainData(int typeIndex, std::uint32_t flags) {
-        if (stack.empty())
-            return Fail("main item outside a collection");
         const std::uint32_t size = global.reportSize;
         const std::uint32_t count = global.reportCount;
-        if (count > limits.maxReportCount)
-            return Fail("report count above limit");
-        if (size > 0xFFFF)
-            return Fail("report size above limit");
         const bool constant = (flags & 0x01u) != 0;
         const bool variable = (flags & 0x02u) != 0;
-        if (!constant && size > 32 && count > 0)
-            return Fail("data field wider than 32 bits");
         const std::uint64_t bits = static_cast<std::uint64_t>(size) * count;
         auto key = std::make_pair(typeIndex, global.reportId);
         std::uint32_t& offset = reportBits[key];
         if (offset + bits > limits.maxReportBits)
-            return Fail("report longer than limit");
-        const int topIndex = stack.front().topLevel;
-        auto owner = reportOwner.emplace(key, topIndex).first;
-        if (owner->second != topIndex && bits > 0 && !constant)
-            return Fail("report id shared by two top-level collections");
-        HidPreparsedData& top = tops[static_cast<std::size_t>(topIndex)];
-        if (global.reportId != 0 || bits > 0)
-            top.reportIds.push_back(static_cast<std::uint8_t>(global.reportId));
+            return Fail("report longer than 16 KiB");
         const std::uint32_t start = offset;
         offset += static_cast<std::uint32_t>(bits);
+        if (stack.empty())
+            return true; // a field outside every collection belongs to no collection
+        const std::size_t topIndex = static_cast<std::size_t>(stack.front().topLevel);
+        HidPreparsedData& top = tops[topIndex];
+        if (global.reportId != 0 || bits > 0) {
+            top.reportIds.push_back(static_cast<std::uint8_t>(global.reportId));
+            topReports[topIndex].insert(key);
+        }
         if (constant || bits == 0)
             return true;
 
@@ -105,8 +120,6 @@ struct Parser {
             lmax = global.logicalMaxUnsigned; // 0..255 written as 15 00 25 FF
         if (lmin > lmax)
             return Fail("logical minimum above logical maximum");
-        if (global.physicalMin > global.physicalMax)
-            return Fail("physical minimum above physical maximum");
 
         HidCapRecord base;
         base.reportType = static_cast<HidReportType>(typeIndex);
@@ -119,63 +132,57 @@ struct Parser {
         base.linkCollection = stack.back().nodeIndex;
         base.isArray = !variable;
         base.isButton = !variable || (size == 1 && lmin == 0 && lmax == 1);
+        base.mainItem = mainItems++;
+        base.bitOffset = start;
+        base.reportCount = static_cast<std::uint16_t>(count);
 
-        if (local.hasMin != local.hasMax)
-            return Fail("usage range without both ends");
-        if (local.hasMin) {
-            if ((local.usageMin >> 16) != (local.usageMax >> 16))
-                return Fail("usage range across usage pages");
-            if ((local.usageMin & 0xFFFFu) > (local.usageMax & 0xFFFFu))
-                return Fail("usage minimum above usage maximum");
-            HidCapRecord cap = base;
-            cap.usagePage = static_cast<std::uint16_t>(local.usageMin >> 16);
-            cap.isRange = true;
-            cap.usageMin = static_cast<std::uint16_t>(local.usageMin);
-            cap.usageMax = static_cast<std::uint16_t>(local.usageMax);
-            cap.bitOffset = start;
-            cap.reportCount = static_cast<std::uint16_t>(count);
-            return AddCap(top, cap);
-        }
-        if (local.usages.empty()) {
+        std::vector<UsageRun> runs = std::move(local.usages);
+        if (runs.empty()) {
             // fields without a usage: report them as usage 0 of the current page
-            local.usages.push_back(global.usagePage << 16);
+            runs.push_back({global.usagePage << 16, global.usagePage << 16});
         }
         if (!variable) {
-            // array over an explicit usage list: the list's ends bound the selectors
-            HidCapRecord cap = base;
-            cap.usagePage = static_cast<std::uint16_t>(local.usages.front() >> 16);
-            cap.usageMin = static_cast<std::uint16_t>(local.usages.front());
-            cap.usageMax = static_cast<std::uint16_t>(local.usages.back());
-            if (cap.usageMin > cap.usageMax)
-                std::swap(cap.usageMin, cap.usageMax);
-            cap.isRange = cap.usageMin != cap.usageMax;
-            cap.bitOffset = start;
-            cap.reportCount = static_cast<std::uint16_t>(count);
-            return AddCap(top, cap);
+            // array: a selector value picks one usage of all the item's runs, in order
+            std::uint32_t selector = 0;
+            for (const UsageRun& run : runs) {
+                HidCapRecord cap = base;
+                cap.usagePage = static_cast<std::uint16_t>(run.first >> 16);
+                cap.usageMin = static_cast<std::uint16_t>(run.first);
+                cap.usageMax = static_cast<std::uint16_t>(run.last);
+                cap.isRange = cap.usageMin != cap.usageMax;
+                cap.selectorBase = selector;
+                selector += run.Width();
+                AddCap(topIndex, cap);
+            }
+            return true;
         }
-        // variable fields with explicit usages: one record per usage, the last one takes the
-        // remaining fields
-        const std::size_t n = std::min<std::size_t>(local.usages.size(), count);
-        for (std::size_t i = 0; i < n; ++i) {
+        // variable fields take the usages in turn; the last run's last usage takes any
+        // remaining fields, and usages beyond the fields have no data and no record
+        std::uint32_t field = 0;
+        for (std::size_t r = 0; r < runs.size() && field < count; ++r) {
+            const UsageRun& run = runs[r];
+            const std::uint32_t covered = std::min(run.Width(), count - field);
             HidCapRecord cap = base;
-            cap.usagePage = static_cast<std::uint16_t>(local.usages[i] >> 16);
-            cap.usageMin = cap.usageMax = static_cast<std::uint16_t>(local.usages[i]);
-            cap.bitOffset = start + static_cast<std::uint32_t>(i) * size;
-            cap.reportCount =
-                static_cast<std::uint16_t>(i + 1 == n ? count - static_cast<std::uint32_t>(i) : 1);
-            if (!AddCap(top, cap))
-                return false;
+            cap.usagePage = static_cast<std::uint16_t>(run.first >> 16);
+            cap.usageMin = static_cast<std::uint16_t>(run.first);
+            cap.usageMax = static_cast<std::uint16_t>(run.first + covered - 1u);
+            cap.isRange = cap.usageMin != cap.usageMax;
+            cap.bitOffset = start + field * size;
+            const bool lastRun = r + 1 == runs.size();
+            cap.reportCount = static_cast<std::uint16_t>(lastRun ? count - field : covered);
+            field += covered;
+            AddCap(topIndex, cap);
         }
         return true;
     }
 
     bool Run() {
         if (data.size() > limits.maxDescriptorBytes)
-            return Fail("descriptor longer than limit");
+            return Fail("descriptor longer than 4096 bytes");
         std::size_t i = 0;
         while (i < data.size()) {
             const std::uint8_t prefix = data[i++];
-            if (prefix == 0xFE) { // long item: size, tag, data
+            if (prefix == 0xFE) { // long item: size, tag, data; no defined long item exists
                 if (i + 2 > data.size())
                     return Fail("truncated long item");
                 const std::size_t size = data[i];
@@ -189,7 +196,7 @@ struct Parser {
             if (size == 3)
                 size = 4;
             if (i + size > data.size())
-                return Fail("truncated item");
+                return Fail("truncated item at byte " + std::to_string(i - 1));
             std::uint32_t u = 0;
             for (std::size_t b = 0; b < size; ++b)
                 u |= static_cast<std::uint32_t>(data[i + b]) << (8 * b);
@@ -215,9 +222,39 @@ struct Parser {
         }
         if (!stack.empty())
             return Fail("collection not closed");
-        if (tops.empty())
-            return Fail("no top-level collection");
         return Finish();
+    }
+
+    void OpenCollection() {
+        if (stack.size() >= limits.maxNesting) {
+            ++foldedDepth;
+            return;
+        }
+        std::uint32_t usage = global.usagePage << 16;
+        if (!local.usages.empty())
+            usage = local.usages.front().first;
+        CollectionNode node;
+        if (stack.empty()) {
+            HidPreparsedData top;
+            top.usagePage = static_cast<std::uint16_t>(usage >> 16);
+            top.usage = static_cast<std::uint16_t>(usage);
+            top.caps.numberLinkCollectionNodes = 1;
+            tops.push_back(std::move(top));
+            capCounts.push_back(0);
+            topReports.emplace_back();
+            node.topLevel = static_cast<int>(tops.size()) - 1;
+            node.nodeIndex = 0;
+        } else {
+            node.topLevel = stack.front().topLevel;
+            auto& top = tops[static_cast<std::size_t>(node.topLevel)];
+            if (top.caps.numberLinkCollectionNodes == 0xFFFF) {
+                node.nodeIndex = stack.back().nodeIndex;
+                top.complete = false;
+            } else {
+                node.nodeIndex = top.caps.numberLinkCollectionNodes++;
+            }
+        }
+        stack.push_back(node);
     }
 
     bool Main(int tag, std::uint32_t u) {
@@ -232,33 +269,16 @@ struct Parser {
         case 0xB:
             ok = MainData(2, u);
             break;
-        case 0xA: { // collection
-            if (stack.size() >= limits.maxNesting)
-                return Fail("collections nested too deeply");
-            std::uint32_t usage = local.usages.empty() ? (global.usagePage << 16) : local.usages[0];
-            if (local.usages.empty() && local.hasMin)
-                usage = local.usageMin;
-            CollectionNode node;
-            if (stack.empty()) {
-                HidPreparsedData top;
-                top.usagePage = static_cast<std::uint16_t>(usage >> 16);
-                top.usage = static_cast<std::uint16_t>(usage);
-                top.caps.numberLinkCollectionNodes = 1;
-                tops.push_back(std::move(top));
-                node.topLevel = static_cast<int>(tops.size()) - 1;
-                node.nodeIndex = 0;
-            } else {
-                node.topLevel = stack.front().topLevel;
-                auto& top = tops[static_cast<std::size_t>(node.topLevel)];
-                node.nodeIndex = top.caps.numberLinkCollectionNodes++;
-            }
-            stack.push_back(node);
+        case 0xA:
+            OpenCollection();
             break;
-        }
         case 0xC:
-            if (stack.empty())
+            if (foldedDepth > 0)
+                --foldedDepth;
+            else if (stack.empty())
                 return Fail("end collection without collection");
-            stack.pop_back();
+            else
+                stack.pop_back();
             break;
         default:
             break; // reserved main items carry no data
@@ -286,15 +306,19 @@ struct Parser {
             global.physicalMax = s;
             break;
         case 0x7:
+            if (u > limits.maxReportSize)
+                return Fail("report size " + std::to_string(u) + " above 256 bits");
             global.reportSize = u;
             break;
         case 0x8:
             if (u == 0 || u > 255)
-                return Fail("report id outside 1..255");
+                return Fail("report id " + std::to_string(u) + " outside 1..255");
             global.reportId = u;
             anyReportId = true;
             break;
         case 0x9:
+            if (u > limits.maxReportCount)
+                return Fail("report count " + std::to_string(u) + " above 12288");
             global.reportCount = u;
             break;
         case 0xA:
@@ -315,44 +339,61 @@ struct Parser {
     }
 
     bool Local(int tag, std::uint32_t u, std::size_t size) {
+        if (tag == 0xA) { // delimiter: only the first set of alternative usages counts
+            if (u != 0) {
+                if (local.delimiterDepth != 0)
+                    return Fail("nested delimiters");
+                ++local.delimiterDepth;
+                ++local.delimiterBranch;
+            } else {
+                if (local.delimiterDepth < 1)
+                    return Fail("close delimiter without open");
+                --local.delimiterDepth;
+            }
+            return true;
+        }
+        if (local.delimiterBranch > 1 && tag <= 0x2)
+            return true; // an alternative usage
         switch (tag) {
-        case 0x0:
-            if (local.usages.size() >= limits.maxLocalUsages)
-                return Fail("too many usages");
-            local.usages.push_back(Extend(u, size));
+        case 0x0: {
+            const std::uint32_t usage = Extend(u, size);
+            AddUsageRun({usage, usage});
             break;
+        }
         case 0x1:
             local.hasMin = true;
             local.usageMin = Extend(u, size);
             break;
-        case 0x2:
-            local.hasMax = true;
-            local.usageMax = Extend(u, size);
+        case 0x2: {
+            const std::uint32_t last = Extend(u, size);
+            // a maximum without a minimum counts from usage 0 of its page
+            std::uint32_t first = local.hasMin ? local.usageMin : (last & 0xFFFF0000u);
+            local.hasMin = false;
+            UsageRun run{first, last};
+            if ((first >> 16) != (last >> 16))
+                run.last = first | 0xFFFFu; // a run never leaves its first usage's page
+            if (run.first <= run.last)
+                AddUsageRun(run); // an inverted pair names no usage
             break;
+        }
         default:
-            break; // designators, strings, delimiters
+            break; // designators, strings
         }
         return true;
     }
 
     bool Finish() {
-        if (anyReportId) {
-            for (const auto& [key, bits] : reportBits)
-                if (key.second == 0 && bits > 0)
-                    return Fail("fields before the first report id in a numbered descriptor");
-        }
         for (std::size_t t = 0; t < tops.size(); ++t) {
             HidPreparsedData& top = tops[t];
             top.numberedReports = anyReportId;
             std::sort(top.reportIds.begin(), top.reportIds.end());
             top.reportIds.erase(std::unique(top.reportIds.begin(), top.reportIds.end()),
                                 top.reportIds.end());
+            // a report is as long as all its fields, whichever collections they belong to
             std::uint16_t* lengths[3] = {&top.caps.inputReportByteLength,
                                          &top.caps.outputReportByteLength,
                                          &top.caps.featureReportByteLength};
-            for (const auto& [key, owner] : reportOwner) {
-                if (owner != static_cast<int>(t))
-                    continue;
+            for (const auto& key : topReports[t]) {
                 const std::uint32_t bits = reportBits[key];
                 const std::uint32_t bytes = (bits + 7) / 8 + 1;
                 if (bits > 0 && bytes > *lengths[key.first])
@@ -368,27 +409,22 @@ struct Parser {
                                          &top.caps.numberOutputDataIndices,
                                          &top.caps.numberFeatureDataIndices};
             for (int type = 0; type < kHidReportTypeCount; ++type) {
+                // data indices are 16-bit: a collection with more usages than that keeps
+                // its ranges, and the indices of the last ones stop at 0xFFFF
+                constexpr std::uint32_t kLastIndex = 0xFFFF;
                 std::uint32_t next = 0;
                 for (auto* list : {&top.buttonCaps[type], &top.valueCaps[type]}) {
                     for (HidCapRecord& cap : *list) {
                         const std::uint32_t span = cap.usageMax - cap.usageMin + 1u;
-                        if (next + span > limits.maxDataIndices)
-                            return Fail("too many data indices");
-                        cap.dataIndexMin = static_cast<std::uint16_t>(next);
-                        cap.dataIndexMax = static_cast<std::uint16_t>(next + span - 1);
-                        next += span;
+                        cap.dataIndexMin = static_cast<std::uint16_t>(std::min(next, kLastIndex));
+                        cap.dataIndexMax =
+                            static_cast<std::uint16_t>(std::min(next + span - 1u, kLastIndex));
+                        next = std::min(next + span, kLastIndex + 1u);
                     }
                 }
-                // every button item gets a usage array as long as its page's whole list
-                std::uint64_t listEntries = 0;
-                for (const HidCapRecord& cap : top.buttonCaps[type])
-                    listEntries +=
-                        top.MaxUsageListLength(static_cast<HidReportType>(type), cap.usagePage);
-                if (listEntries > limits.maxUsageListEntries)
-                    return Fail("usage lists too long");
                 *buttons[type] = static_cast<std::uint16_t>(top.buttonCaps[type].size());
                 *values[type] = static_cast<std::uint16_t>(top.valueCaps[type].size());
-                *indices[type] = static_cast<std::uint16_t>(next);
+                *indices[type] = static_cast<std::uint16_t>(std::min(next, kLastIndex));
             }
             top.caps.usagePage = top.usagePage;
             top.caps.usage = top.usage;
@@ -432,9 +468,11 @@ bool HidPreparsedData::HasReportId(std::uint8_t id) const {
 }
 
 std::uint32_t HidPreparsedData::MaxUsageListLength(HidReportType type, std::uint16_t page) const {
+    // the records of one array item share its fields: count each item's fields once
     std::uint32_t total = 0;
+    std::set<std::uint32_t> counted;
     for (const HidCapRecord& cap : buttonCaps[static_cast<std::size_t>(type)])
-        if (cap.usagePage == page || page == 0)
+        if ((cap.usagePage == page || page == 0) && counted.insert(cap.mainItem).second)
             total += cap.reportCount;
     return total;
 }
@@ -442,7 +480,7 @@ std::uint32_t HidPreparsedData::MaxUsageListLength(HidReportType type, std::uint
 std::optional<std::vector<HidPreparsedData>>
 ParseReportDescriptor(std::span<const std::uint8_t> descriptor, std::string* error,
                       const HidDescriptorLimits& limits) {
-    Parser parser{descriptor, limits, {}, {}, {}, {}, {}, {}, false, 0, {}, {}};
+    Parser parser(descriptor, limits);
     if (!parser.Run()) {
         if (error)
             *error = parser.error;
@@ -451,9 +489,11 @@ ParseReportDescriptor(std::span<const std::uint8_t> descriptor, std::string* err
     return std::move(parser.tops);
 }
 
-std::vector<HidDataItem> BuildDataItems(const HidPreparsedData& preparsed, HidReportType type) {
+std::vector<HidDataItem> BuildDataItems(const HidPreparsedData& preparsed, HidReportType type,
+                                        const HidDescriptorLimits& limits) {
     const auto t = static_cast<std::size_t>(type);
     std::vector<HidDataItem> items;
+    std::uint64_t listBudget = limits.maxUsageListEntries;
     for (const HidCapRecord& cap : preparsed.buttonCaps[t]) {
         HidDataItem item;
         item.isButton = true;
@@ -461,12 +501,18 @@ std::vector<HidDataItem> BuildDataItems(const HidPreparsedData& preparsed, HidRe
         item.reportId = cap.reportId;
         item.usageMin = cap.usageMin;
         item.usageMax = cap.usageMax;
-        item.maxUsageCount = preparsed.MaxUsageListLength(type, cap.usagePage);
+        const std::uint64_t wanted = std::min<std::uint64_t>(
+            preparsed.MaxUsageListLength(type, cap.usagePage), limits.maxUsageListLength);
+        item.maxUsageCount = static_cast<std::uint32_t>(std::min(wanted, listBudget));
+        listBudget -= item.maxUsageCount;
         item.usages.assign(item.maxUsageCount, 0);
         items.push_back(std::move(item));
     }
+    std::size_t values = 0;
     for (const HidCapRecord& cap : preparsed.valueCaps[t]) {
         for (std::uint32_t u = cap.usageMin; u <= cap.usageMax; ++u) {
+            if (values++ >= limits.maxValueItems)
+                return items;
             HidDataItem item;
             item.usagePage = cap.usagePage;
             item.usage = static_cast<std::uint16_t>(u);
@@ -498,9 +544,14 @@ std::uint32_t CollectUsages(const std::uint8_t* report, std::uint16_t length,
                 const std::int64_t v = SignExtend(raw, cap.bitSize, cap.logicalMin);
                 if (v < cap.logicalMin || v > cap.logicalMax)
                     continue;
-                const std::int64_t usage = cap.usageMin + (v - cap.logicalMin);
-                if (usage <= 0 || usage > cap.usageMax)
-                    continue; // selector 0 or outside the usages: nothing pressed
+                // which of the item's usages the selector names, and whether it is this
+                // record's
+                const std::int64_t index = v - cap.logicalMin - cap.selectorBase;
+                if (index < 0 || index > cap.usageMax - cap.usageMin)
+                    continue;
+                const std::int64_t usage = cap.usageMin + index;
+                if (usage == 0)
+                    continue; // usage 0 names nothing: no control pressed
                 out.push_back(static_cast<std::uint16_t>(usage));
             } else if (raw != 0) {
                 const std::uint32_t usage = std::min<std::uint32_t>(cap.usageMin + f, cap.usageMax);
@@ -545,7 +596,7 @@ bool UnpackReport(const std::uint8_t* report, std::uint16_t reportLength, HidRep
                 if (cap.reportId == reportId && cap.usagePage == item.usagePage &&
                     item.usage >= cap.usageMin && item.usage <= cap.usageMax) {
                     found = &cap;
-                    field = cap.isRange ? item.usage - cap.usageMin : 0u;
+                    field = item.usage - cap.usageMin;
                     break;
                 }
             }

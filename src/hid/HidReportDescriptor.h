@@ -34,6 +34,10 @@ struct HidCapRecord {
     std::uint16_t linkCollection = 0; // index within the top-level collection's nodes
     std::uint16_t dataIndexMin = 0;
     std::uint16_t dataIndexMax = 0;
+    // array fields: where this record's first usage stands among all usages of its main item
+    // (a selector value minus the logical minimum counts from there)
+    std::uint32_t selectorBase = 0;
+    std::uint32_t mainItem = 0; // records of one main item share its fields
 };
 
 // Everything known about one top-level collection (what other platforms call preparsed data).
@@ -43,6 +47,9 @@ struct HidPreparsedData {
     bool numberedReports = false;        // the interface's reports start with a report id
     std::vector<std::uint8_t> reportIds; // ids used by this collection (sorted, unique)
     HidCaps caps;
+    // false when a memory limit dropped some of the collection's records; what is left is
+    // still right, the collection just describes fewer controls than the device has
+    bool complete = true;
     std::array<std::vector<HidCapRecord>, kHidReportTypeCount> buttonCaps;
     std::array<std::vector<HidCapRecord>, kHidReportTypeCount> valueCaps;
 
@@ -51,21 +58,30 @@ struct HidPreparsedData {
     std::uint32_t MaxUsageListLength(HidReportType type, std::uint16_t usagePage) const;
 };
 
+// What the parser accepts. The refusals follow the kernel's HID core, so every descriptor that
+// the kernel serves as a hidraw node is listed; the remaining limits only bound memory and
+// truncate (like the kernel's usage limit) instead of refusing.
 struct HidDescriptorLimits {
+    // refused above these, as the kernel refuses them
     std::size_t maxDescriptorBytes = 4096;
-    std::uint32_t maxReportCount = 4096;    // fields of one main item
-    std::uint32_t maxReportBits = 8 * 4096; // of one report (id byte not counted)
-    std::uint32_t maxNesting = 32;
-    std::size_t maxCaps = 1024;
-    std::uint32_t maxDataIndices = 65535;
-    std::size_t maxPushDepth = 16;
-    std::size_t maxLocalUsages = 1024;
-    // usage list entries that the button items of one report type would allocate together
-    std::uint64_t maxUsageListEntries = 65536;
+    std::uint32_t maxReportCount = 12288;    // fields of one main item
+    std::uint32_t maxReportSize = 256;       // bits of one field
+    std::uint32_t maxReportBits = 8 * 16383; // of one report (id byte not counted)
+    std::size_t maxPushDepth = 16;           // the kernel refuses more than 4
+    // truncated above these
+    std::uint32_t maxNesting = 32;             // deeper collections fold into the deepest node
+    std::size_t maxCaps = 1024;                // records per top-level collection
+    std::size_t maxLocalUsages = 1024;         // usages and usage ranges of one main item
+    std::uint32_t maxUsageListLength = 4096;   // entries of one button item's usage array
+    std::uint64_t maxUsageListEntries = 65536; // of all button items of one report type
+    std::size_t maxValueItems = 16384;         // value items of one report type
 };
 
-// Parses a whole interface descriptor. Returns nothing (and an explanation in error) for a
-// truncated or malformed descriptor, inverted ranges or counts above the limits.
+// Parses a whole interface descriptor into its top-level collections. Returns nothing (and
+// the reason in error) only for a descriptor the kernel refuses too: truncated items,
+// unbalanced collections, report ids outside 1..255, a pop without a push, fields wider
+// than 256 bits, more than 12288 fields in one item, an inverted logical range, reports
+// longer than 16 KiB. Anything else parses; what exceeds a memory limit is truncated.
 std::optional<std::vector<HidPreparsedData>>
 ParseReportDescriptor(std::span<const std::uint8_t> descriptor, std::string* error = nullptr,
                       const HidDescriptorLimits& limits = {});
@@ -76,6 +92,9 @@ bool UnpackReport(const std::uint8_t* report, std::uint16_t reportLength, HidRep
                   HidDataItem* items, std::uint32_t itemCount, const HidPreparsedData& preparsed);
 
 // Builds the data items of a report type in the order the capability records give them.
-std::vector<HidDataItem> BuildDataItems(const HidPreparsedData& preparsed, HidReportType type);
+// Value items come one per usage of a record's range; the usage arrays of the button items
+// and the number of value items stay within the limits (later items get shorter arrays).
+std::vector<HidDataItem> BuildDataItems(const HidPreparsedData& preparsed, HidReportType type,
+                                        const HidDescriptorLimits& limits = {});
 
 } // namespace vpc::hid

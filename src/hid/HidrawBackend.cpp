@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 
 #include <dirent.h>
@@ -161,7 +162,13 @@ private:
 CHidrawBackend::CHidrawBackend(std::string sysfsRoot, std::string devRoot)
     : m_sysfsRoot(std::move(sysfsRoot)), m_devRoot(std::move(devRoot)) {}
 
-std::optional<HidrawNodeInfo> CHidrawBackend::ReadNode(const std::string& name) const {
+void CHidrawBackend::SetLogSink(LogSink sink) {
+    const std::lock_guard guard(m_knownLock);
+    m_logSink = std::move(sink);
+}
+
+std::optional<HidrawNodeInfo> CHidrawBackend::ReadNode(const std::string& name,
+                                                       std::string* refusal) const {
     if (HidrawNumber(name) < 0)
         return std::nullopt;
     const std::string classDir = m_sysfsRoot + "/class/hidraw/" + name;
@@ -214,9 +221,13 @@ std::optional<HidrawNodeInfo> CHidrawBackend::ReadNode(const std::string& name) 
     }
     node.hidName = UeventField(*deviceUevent, "HID_NAME").value_or("");
     node.reportDescriptor.assign(descriptor->begin(), descriptor->end());
-    auto collections = ParseReportDescriptor(node.reportDescriptor);
-    if (!collections)
+    std::string why;
+    auto collections = ParseReportDescriptor(node.reportDescriptor, &why);
+    if (!collections) {
+        if (refusal)
+            *refusal = why;
         return std::nullopt;
+    }
     node.collectionCount = collections->size();
     return node;
 }
@@ -252,13 +263,29 @@ std::optional<HidrawNodeInfo> CHidrawBackend::KnownNode(const std::string& name)
         const auto known = m_known.find(name);
         if (known != m_known.end() && known->second.identity == identity)
             return known->second.info;
+        const auto refused = m_refused.find(name);
+        if (refused != m_refused.end() && refused->second == identity)
+            return std::nullopt; // said once already; the same device is not parsed again
     }
-    auto node = ReadNode(name);
+    std::string refusal;
+    auto node = ReadNode(name, &refusal);
     const std::lock_guard guard(m_knownLock);
-    if (node)
+    if (node) {
         m_known[name] = {identity, *node};
-    else
+        m_refused.erase(name);
+    } else {
         m_known.erase(name); // read again next time: it may be readable then
+        if (!refusal.empty()) {
+            m_refused[name] = identity;
+            const std::string line = "hidraw: " + m_devRoot + "/" + name +
+                                     " left out: its report descriptor is malformed (" + refusal +
+                                     ")";
+            if (m_logSink)
+                m_logSink(line);
+            else
+                std::fprintf(stderr, "%s\n", line.c_str());
+        }
+    }
     return node;
 }
 
@@ -280,11 +307,13 @@ bool CHidrawBackend::ListInterfaces(std::vector<std::string>& paths) {
     {
         // nodes that are gone are forgotten
         const std::lock_guard guard(m_knownLock);
-        std::erase_if(m_known, [&names](const auto& entry) {
+        const auto gone = [&names](const auto& entry) {
             return std::none_of(names.begin(), names.end(), [&entry](const auto& listed) {
                 return listed.second == entry.first;
             });
-        });
+        };
+        std::erase_if(m_known, gone);
+        std::erase_if(m_refused, gone);
     }
     for (const auto& [number, name] : names) {
         // a node that vanished or cannot be read is skipped; the rest are still listed

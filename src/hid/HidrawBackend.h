@@ -4,6 +4,7 @@
 
 #include "HidBackend.h"
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -34,7 +35,14 @@ public:
                                          const HidOpenFlags& flags) override;
 
     // Reads one node's sysfs entries; nothing when any of them is missing or malformed.
-    std::optional<HidrawNodeInfo> ReadNode(const std::string& name) const;
+    // A report descriptor that the parser refuses puts the reason in refusal.
+    std::optional<HidrawNodeInfo> ReadNode(const std::string& name,
+                                           std::string* refusal = nullptr) const;
+
+    // Where the backend says why it passes over a node (once per device behind a node
+    // name). Standard error when none is set.
+    using LogSink = std::function<void(const std::string& line)>;
+    void SetLogSink(LogSink sink);
     // "<devnode>#vid_XXXX&pid_XXXX&mi_NN&colNN"
     static std::string MakePath(const HidrawNodeInfo& node, unsigned collectionNumber);
 
@@ -56,6 +64,9 @@ private:
     };
     std::mutex m_knownLock;
     std::map<std::string, KnownNodeEntry> m_known;
+    // nodes whose descriptor was refused, by name, with the identity that was refused
+    std::map<std::string, std::string> m_refused;
+    LogSink m_logSink;
 };
 
 } // namespace vpc::hid

@@ -195,14 +195,40 @@ TEST_F(HidrawSysfsTest, AnUnreadableInterfaceIsSkippedAndTheRestListed) {
         for (const std::string& node : {first, middle, last})
             testbed->Unplug(node);
     }
-    // a descriptor that a safe parser must refuse hides only its own interface
-    auto hostile = SingleCollectionInterface(1);
-    hostile.reportDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x10,
-                                0x25, 0x01, 0x75, 0x08, 0x95, 0x08, 0x81, 0x02, 0xC0}; // min > max
-    testbed->Plug(SingleCollectionInterface(0));
-    testbed->Plug(hostile);
-    CHidDevice scanner(backend);
-    EXPECT_EQ(ListAll(scanner).size(), 1u);
+    // a descriptor the kernel itself would refuse hides only its own interface, and the
+    // listing says once which node and why
+    std::vector<std::string> log;
+    backend->SetLogSink([&log](const std::string& line) { log.push_back(line); });
+    struct Malformed {
+        const char* what;
+        std::vector<std::uint8_t> descriptor;
+        const char* reason;
+    };
+    const std::vector<Malformed> malformed = {
+        {"truncated item",
+         {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75, 0x08, 0x96, 0x08},
+         "truncated item"},
+        {"collection not closed",
+         {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75, 0x08, 0x95, 0x08, 0x81, 0x02},
+         "collection not closed"},
+    };
+    for (const Malformed& m : malformed) {
+        SCOPED_TRACE(m.what);
+        log.clear();
+        auto hostile = SingleCollectionInterface(1);
+        hostile.reportDescriptor = m.descriptor;
+        const std::string good = testbed->Plug(SingleCollectionInterface(0));
+        const std::string bad = testbed->Plug(hostile);
+        const std::string keypad = testbed->Plug(KeypadInterface());
+        CHidDevice scanner(backend);
+        EXPECT_EQ(ListAll(scanner).size(), 1u + 4u);
+        EXPECT_EQ(ListAll(scanner).size(), 1u + 4u);
+        ASSERT_EQ(log.size(), 1u) << "said once, not at every listing";
+        EXPECT_NE(log[0].find(CHidrawTestbed::DevNode(bad)), std::string::npos) << log[0];
+        EXPECT_NE(log[0].find(m.reason), std::string::npos) << log[0];
+        for (const std::string& node : {good, bad, keypad})
+            testbed->Unplug(node);
+    }
 }
 
 // The backend keeps what it read of each node between listings; a node name that passes
