@@ -285,7 +285,22 @@ std::shared_ptr<hid::IHidConnection> CSimHidBackend::Open(const std::string& pat
     return connection;
 }
 
+std::vector<int> CSimHidBackend::ChangeDescriptors() {
+    if (!m_changed.IsValid())
+        return {};
+    return {m_changed.Fd()};
+}
+
+bool CSimHidBackend::TakeChanges() {
+    return m_changed.Drain();
+}
+
 void CSimHidBackend::OnLinkChanged(CSimDevice& device, SimLink link, bool present) {
+    // said once the node list is changed, whichever way this returns
+    struct SayChanged {
+        const hid::EventFd& changed;
+        ~SayChanged() { changed.Signal(); }
+    } sayChanged{m_changed};
     if (present) {
         SimUsbIdentity identity = device.Identity(link);
         auto collections = hid::ParseReportDescriptor(identity.reportDescriptor);

@@ -6,6 +6,7 @@
 #include "CSimDevice.h"
 #include "CSimKeypad.h"
 #include "CSimScheduler.h"
+#include "EventFd.h"
 
 #include "HidBackend.h"
 
@@ -51,6 +52,10 @@ public:
                                               const hid::HidOpenFlags& flags) override;
 
     // ISimHost
+    // Readable after a product's link came or went, as the device folder's watch is.
+    std::vector<int> ChangeDescriptors() override;
+    bool TakeChanges() override;
+
     void OnLinkChanged(CSimDevice& device, SimLink link, bool present) override;
     void DeliverInput(CSimDevice& device, SimLink link, std::vector<std::uint8_t> report,
                       std::chrono::milliseconds delay) override;
@@ -85,6 +90,7 @@ private:
     unsigned m_nextNodeId = 0;
 
     CSimScheduler m_scheduler; // late reports and the ends of write stalls
+    hid::EventFd m_changed;    // a link came or went
 };
 
 } // namespace vpc::sim

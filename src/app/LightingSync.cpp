@@ -20,7 +20,7 @@ constexpr std::array<int, kEffectCount> kMouseModes = {2, 3, 4, 1, 10};
 constexpr std::array<int, kEffectCount> kPadModes = {2, 3, 4, 1, 8};
 constexpr std::array<int, 5> kIntervals = {28, 23, 18, 13, 7};
 constexpr int kMaxSpeedIndex = 14;
-constexpr int kIdleSleepMs = 1000;
+constexpr int kIdleSleepMs = 60000; // only for a change nobody announced
 
 const std::array<int, kEffectCount>& ModesOf(SyncDeviceKind kind) {
     switch (kind) {
@@ -162,6 +162,11 @@ void CLightingSyncThread::SetRecord(const SyncLightingRecord& record) {
     m_recordChanged = true;
 }
 
+void CLightingSyncThread::CheckTargets() {
+    m_targetsChanged = true;
+    m_stop.Wake();
+}
+
 void CLightingSyncThread::Run() {
     using Clock = std::chrono::steady_clock;
     CSyncLightingEffect effect;
@@ -169,7 +174,10 @@ void CLightingSyncThread::Run() {
     std::uint64_t tick = m_ticks->Now();
     while (!m_stop.IsSignalled()) {
         if (!m_targets.hasTargets || !m_targets.hasTargets()) {
-            if (!m_stop.WaitUntil(Clock::now() + std::chrono::milliseconds(kIdleSleepMs))) {
+            const bool goOn =
+                m_stop.WaitFor([this] { return m_targetsChanged.exchange(false); },
+                               Clock::now() + std::chrono::milliseconds(kIdleSleepMs));
+            if (!goOn) {
                 break;
             }
             tick = m_ticks->Now();

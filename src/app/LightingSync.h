@@ -5,6 +5,7 @@
 #include "lighting/StopSignal.h"
 #include "lighting/TickSource.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -67,7 +68,8 @@ private:
 };
 
 // The worker that drives the synchronised devices. It asks `hasTargets` each tick;
-// with none it sleeps a second. `apply` receives each new colour.
+// with none it sleeps until CheckTargets (or, should a change go unannounced, for a few
+// seconds). `apply` receives each new colour.
 class CLightingSyncThread {
 public:
     struct Targets {
@@ -87,6 +89,8 @@ public:
     bool IsRunning() const { return m_thread.joinable(); }
     // Written by the UI thread; the worker reads a copy each tick.
     void SetRecord(const SyncLightingRecord& record);
+    // The devices may have become synchronised or reachable: an idle worker asks again.
+    void CheckTargets();
 
 private:
     void Run();
@@ -97,5 +101,6 @@ private:
     std::mutex m_recordMutex;
     SyncLightingRecord m_record;
     bool m_recordChanged = false;
+    std::atomic<bool> m_targetsChanged{false};
     std::thread m_thread;
 };

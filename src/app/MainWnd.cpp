@@ -106,6 +106,7 @@ LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
     // Arrivals and removals are handled in every power state, so a device plugged or
     // pulled during a suspend is bound or released all the same.
     if (m_deviceList && m_deviceList->HandleDeviceMessage(message, wParam, lParam)) {
+        m_syncThread.CheckTargets(); // a synchronised device may have come back
         if (message == vpc::devices::kUmDeviceArrived) {
             qCInfo(lcApp, "Device arrived in slot %d", static_cast<int>(wParam));
         } else if (message == vpc::devices::kUmDeviceRemoved) {
@@ -350,6 +351,7 @@ bool CMainWnd::SynchroniseLighting() {
         device->WriteOnboardProfile(0, 0, 1, screenPixels.width(), screenPixels.height());
     }
     PublishSyncDevices();
+    m_syncThread.CheckTargets();
     return true;
 }
 

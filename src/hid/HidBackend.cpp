@@ -51,6 +51,24 @@ std::shared_ptr<IHidConnection> CCompositeHidBackend::Open(const std::string& pa
     return owner ? owner->Open(path, flags) : nullptr;
 }
 
+std::vector<int> CCompositeHidBackend::ChangeDescriptors() {
+    std::lock_guard lock(m_mutex);
+    std::vector<int> all;
+    for (const auto& backend : m_backends) {
+        const std::vector<int> part = backend->ChangeDescriptors();
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+bool CCompositeHidBackend::TakeChanges() {
+    std::lock_guard lock(m_mutex);
+    bool any = false;
+    for (const auto& backend : m_backends)
+        any = backend->TakeChanges() || any; // every backend's changes are taken
+    return any;
+}
+
 namespace {
 std::mutex g_defaultMutex;
 std::shared_ptr<IHidBackend> g_default;

@@ -65,6 +65,13 @@ public:
     // moves no reports.
     virtual std::shared_ptr<IHidConnection> Open(const std::string& path,
                                                  const HidOpenFlags& flags) = 0;
+
+    // Descriptors that become readable when an interface may have come, gone or changed
+    // its permissions, for poll(); empty when the backend cannot tell, and its users
+    // then list it now and then. They stay valid for the backend's life.
+    virtual std::vector<int> ChangeDescriptors() { return {}; }
+    // Takes in what made the descriptors readable; true when it may concern an interface.
+    virtual bool TakeChanges() { return false; }
 };
 
 // Lists the interfaces of several backends and opens each path with the backend it belongs to
@@ -77,6 +84,8 @@ public:
     bool Handles(const std::string& path) const override;
     std::shared_ptr<IHidConnection> Open(const std::string& path,
                                          const HidOpenFlags& flags) override;
+    std::vector<int> ChangeDescriptors() override;
+    bool TakeChanges() override;
 
 private:
     mutable std::mutex m_mutex;

@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/hidraw.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -161,6 +162,50 @@ private:
 
 CHidrawBackend::CHidrawBackend(std::string sysfsRoot, std::string devRoot)
     : m_sysfsRoot(std::move(sysfsRoot)), m_devRoot(std::move(devRoot)) {}
+
+CHidrawBackend::~CHidrawBackend() {
+    if (m_watchFd >= 0)
+        ::close(m_watchFd);
+}
+
+std::vector<int> CHidrawBackend::ChangeDescriptors() {
+    const std::lock_guard guard(m_watchLock);
+    if (m_watchFd < 0) {
+        const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (fd < 0)
+            return {};
+        constexpr std::uint32_t kMask =
+            IN_CREATE | IN_DELETE | IN_ATTRIB | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF;
+        if (::inotify_add_watch(fd, m_devRoot.c_str(), kMask) < 0) {
+            ::close(fd);
+            return {};
+        }
+        m_watchFd = fd;
+    }
+    return {m_watchFd};
+}
+
+bool CHidrawBackend::TakeChanges() {
+    const std::lock_guard guard(m_watchLock);
+    if (m_watchFd < 0)
+        return false;
+    bool relevant = false;
+    alignas(inotify_event) char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(m_watchFd, buffer, sizeof buffer);
+        if (n <= 0)
+            break; // EAGAIN: all taken
+        for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            const std::string_view name(event->len > 0 ? event->name : "");
+            if ((event->mask & (IN_Q_OVERFLOW | IN_DELETE_SELF)) != 0 ||
+                name.rfind("hidraw", 0) == 0)
+                relevant = true;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    return relevant;
+}
 
 void CHidrawBackend::SetLogSink(LogSink sink) {
     const std::lock_guard guard(m_knownLock);

@@ -33,6 +33,13 @@ public:
     bool Handles(const std::string& path) const override;
     std::shared_ptr<IHidConnection> Open(const std::string& path,
                                          const HidOpenFlags& flags) override;
+    // An inotify watch on the device folder: hidraw nodes made, removed or given other
+    // permissions (udev's access rule) make it readable.
+    std::vector<int> ChangeDescriptors() override;
+    bool TakeChanges() override;
+    ~CHidrawBackend() override;
+    CHidrawBackend(const CHidrawBackend&) = delete;
+    CHidrawBackend& operator=(const CHidrawBackend&) = delete;
 
     // Reads one node's sysfs entries; nothing when any of them is missing or malformed.
     // A report descriptor that the parser refuses puts the reason in refusal.
@@ -67,6 +74,8 @@ private:
     // nodes whose descriptor was refused, by name, with the identity that was refused
     std::map<std::string, std::string> m_refused;
     LogSink m_logSink;
+    std::mutex m_watchLock;
+    int m_watchFd = -1; // inotify, made on first use
 };
 
 } // namespace vpc::hid

@@ -181,6 +181,44 @@ TEST_F(MainWindowKeypadTest, TheLightThreadComputesOnlyWhileItsColoursAreSeenOrS
     EXPECT_TRUE(computingBecomes(true));
 }
 
+// A still picture is computed and shown once; then the light thread and the frame timer
+// rest, and a change of colour wakes both and shows at once.
+TEST_F(MainWindowKeypadTest, StillColoursLetTheLightThreadAndTheFrameTimerRest) {
+    ASSERT_NE(keyboard, nullptr);
+    vpc::devices::CDeviceOptionUI* entry = keyboard->DeviceEntry();
+    ASSERT_NE(entry, nullptr);
+    auto* key = qobject_cast<CDeviceKeyButtonUI*>(keyboard->LedButton(0));
+    ASSERT_NE(key, nullptr);
+    keyboard->SetPreviewEnabled(true);
+    const auto showStatic = [this](int red, int green, int blue) {
+        vpc::data::LightInfo info = keyboard->GetLightInfo();
+        info.selectItem = 6;
+        info.multiColor = 0;
+        info.light = 4;
+        info.speed = 4;
+        info.red = red;
+        info.green = green;
+        info.blue = blue;
+        keyboard->ProfileData().SetLightInfo(info);
+        keyboard->ApplyLightSettings();
+    };
+    const auto rests = [&] {
+        return QTest::qWaitFor(
+            [&] { return keyboard->IsLightThreadResting() && entry->IsLightFrameTimerIdle(); },
+            3000);
+    };
+    showStatic(201, 37, 118);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return key->ShownLedColor() == QColor(201, 37, 118); }, 3000));
+    ASSERT_TRUE(rests());
+    EXPECT_FALSE(entry->IsTimerRunning(vpc::devices::CDeviceOptionUI::kTimerLightFrame));
+
+    showStatic(12, 164, 77);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return key->ShownLedColor() == QColor(12, 164, 77); }, 3000))
+        << "the change woke the thread and the timer";
+    EXPECT_TRUE(rests());
+}
+
 TEST_F(MainWindowKeypadTest, HidingToTheTrayPausesStatusPollingUntilTheWindowReturns) {
     ASSERT_NE(keyboard, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));

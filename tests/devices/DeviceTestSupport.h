@@ -125,8 +125,13 @@ public:
             return nullptr;
         return m_inner->Open(path, flags);
     }
+    std::vector<int> ChangeDescriptors() override {
+        return silent ? std::vector<int>{} : m_inner->ChangeDescriptors();
+    }
+    bool TakeChanges() override { return m_inner->TakeChanges(); }
 
     std::atomic<int> failListings{0};
+    bool silent = false; // tells of no change, as a system without notifications
     std::function<bool(const std::string&, const hid::HidOpenFlags&)> denyOpen;
 
 private:

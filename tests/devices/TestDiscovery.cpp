@@ -7,7 +7,9 @@
 #include "UdevRule.h"
 
 #include <algorithm>
+#include <functional>
 #include <set>
+#include <thread>
 
 using namespace vpc;
 using namespace vpc::devices;
@@ -198,4 +200,76 @@ TEST_F(DiscoveryTest, TheThreadStopsPromptlyFromItsSleep) {
     // a second thread life starts with a fresh exit event
     ASSERT_TRUE(discovery->Start());
     discovery->Stop();
+}
+
+namespace {
+
+// Waits (without asserting) until the condition holds or five seconds pass.
+bool WaitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 500 && !condition(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return condition();
+}
+
+} // namespace
+
+TEST_F(DiscoveryTest, NotificationsAloneDriveThePassesInTheSameOrder) {
+    // no safety pass in the test's lifetime: only the bus's notifications can bind
+    discovery->SetSafetyPassInterval(std::chrono::hours(1));
+    ASSERT_TRUE(discovery->Start());
+    ASSERT_TRUE(WaitFor([&] { return sink->firstPasses.load() == 1; }));
+    keypad->PlugCable();
+    const bool bound = WaitFor([&] { return slotList.PresentCount() == 2; });
+    keypad->UnplugCable();
+    const bool released = WaitFor([&] { return slotList.PresentCount() == 0; });
+    keypad->PlugReceiver();
+    const bool receiver = WaitFor([&] { return slotList.PresentCount() == 2; });
+    discovery->Stop();
+    EXPECT_TRUE(bound);
+    EXPECT_TRUE(released);
+    EXPECT_TRUE(receiver);
+    // the consumer collection (slot 1) before the command collection (slot 0), as a pass
+    // run by hand gives them; the receiver's slots are 3 and 2
+    ASSERT_EQ(sink->events.size(), 6u);
+    EXPECT_EQ(std::vector<int>(sink->events.begin(), sink->events.begin() + 2),
+              (std::vector<int>{1, 0}));
+    std::vector<int> removed(sink->events.begin() + 2, sink->events.begin() + 4);
+    std::sort(removed.begin(), removed.end());
+    EXPECT_EQ(removed, (std::vector<int>{-2, -1}));
+    EXPECT_EQ(std::vector<int>(sink->events.begin() + 4, sink->events.end()),
+              (std::vector<int>{3, 2}));
+}
+
+TEST_F(DiscoveryTest, WithoutNotificationsTheSafetyPassStillFindsAndLosesTheDevice) {
+    backend->silent = true;
+    discovery->SetSafetyPassInterval(std::chrono::milliseconds(40));
+    ASSERT_TRUE(discovery->Start());
+    keypad->PlugCable();
+    const bool bound = WaitFor([&] { return slotList.PresentCount() == 2; });
+    keypad->UnplugCable();
+    const bool released = WaitFor([&] { return slotList.PresentCount() == 0; });
+    discovery->Stop();
+    EXPECT_TRUE(bound);
+    EXPECT_TRUE(released);
+    EXPECT_EQ(sink->events.size(), 4u);
+}
+
+TEST_F(DiscoveryTest, ANodeJustMadeIsNotReportedAsForbiddenBeforeUdevHadItsTurn) {
+    backend->denyOpen = [](const std::string&, const hid::HidOpenFlags&) { return true; };
+    discovery->SetAccessProbe([](const std::string&) { return true; });
+    discovery->SetSafetyPassInterval(std::chrono::hours(1));
+    ASSERT_TRUE(discovery->Start());
+    ASSERT_TRUE(WaitFor([&] { return discovery->PassCount() == 1; }));
+    keypad->PlugCable();
+    const bool passed = WaitFor([&] { return discovery->PassCount() == 2; });
+    discovery->Stop();
+    EXPECT_TRUE(passed);
+    EXPECT_EQ(sink->accessDenied, 0) << "the pass right after the node came";
+    // the safety pass later on: the access really is missing
+    discovery->SetSafetyPassInterval(std::chrono::milliseconds(20));
+    ASSERT_TRUE(discovery->Start());
+    const bool safetyPassed = WaitFor([&] { return discovery->PassCount() >= 4; });
+    discovery->Stop();
+    EXPECT_TRUE(safetyPassed);
+    EXPECT_EQ(sink->accessDenied, 1);
 }

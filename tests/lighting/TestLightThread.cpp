@@ -209,5 +209,92 @@ TEST(SteadyTicks, SignalledStopEndsTheWait) {
     EXPECT_FALSE(ticks.WaitForTick(1'000'000, stop)); // about 4.3 hours away
 }
 
+// A still picture (static colour, speed 0: one step per five ticks) is painted once, then
+// the thread rests however many ticks pass, until an input may change the picture.
+TEST(LightThreadStillTest, AStillModePaintsOnceAndRestsUntilAnInput) {
+    ManualTickSource ticks;
+    auto engine = MakeEngine(Settings(6, false, 1, 4, {201, 37, 118}, 0));
+    LightThread thread(*engine, ticks);
+    thread.Start();
+    for (int i = 0; i < 5; ++i) {
+        const std::uint64_t before = thread.PassCount();
+        ticks.Advance(1);
+        ASSERT_TRUE(Eventually([&] { return thread.PassCount() > before; }));
+    }
+    EXPECT_EQ(engine->State().stepsRun, 1u);
+    EXPECT_EQ(engine->GetLedColor(0), (LedColor{201, 37, 118, 255}));
+    ASSERT_TRUE(Eventually([&] { return thread.IsResting(); }));
+    const std::uint64_t wakes = thread.WakeCount();
+    for (int i = 0; i < 200; ++i) {
+        ticks.Advance(1);
+    }
+    EXPECT_TRUE(thread.IsResting());
+    EXPECT_EQ(thread.PassCount(), 5u);
+    EXPECT_EQ(thread.WakeCount(), wakes);
+
+    // a new colour: the thread goes on from the next tick and paints it at the fifth pass
+    engine->SetLightState(Settings(6, false, 1, 4, {12, 164, 77}, 0));
+    ASSERT_TRUE(Eventually([&] { return !thread.IsResting(); }));
+    for (int i = 0; i < 5; ++i) {
+        const std::uint64_t before = thread.PassCount();
+        ticks.Advance(1);
+        ASSERT_TRUE(Eventually([&] { return thread.PassCount() > before; }));
+    }
+    EXPECT_EQ(engine->GetLedColor(0), (LedColor{12, 164, 77, 255}));
+    EXPECT_TRUE(Eventually([&] { return thread.IsResting(); }));
+    EXPECT_EQ(thread.PassCount(), 10u);
+    thread.Stop();
+}
+
+// An animated mode changes its colours once per step interval (spectrum, speed 0: five
+// ticks) and the frame version moves only with them; moving overlays keep a still mode
+// awake.
+TEST(LightThreadStillTest, FramesChangeOncePerStepIntervalAndStillnessNeedsStillOverlays) {
+    auto engine = MakeEngine(Settings(4, false, 1, 4, {}, 0));
+    std::vector<std::uint64_t> versions;
+    for (std::uint64_t tick = 1; tick <= 10; ++tick) {
+        engine->RunPass(tick);
+        versions.push_back(engine->FrameVersion());
+        EXPECT_FALSE(engine->IsStill());
+    }
+    EXPECT_EQ(versions, (std::vector<std::uint64_t>{0, 0, 0, 0, 1, 1, 1, 1, 1, 2}));
+
+    struct Case {
+        const char* what;
+        std::uint8_t kind;
+        bool present;
+        bool still;
+    };
+    const std::vector<Case> cases = {
+        {"static overlay", 1, true, true},     {"off overlay", 4, true, true},
+        {"breathing overlay", 0, true, false}, {"breathing, not present", 0, false, true},
+        {"flash overlay", 2, false, false},    {"colour cycle overlay", 3, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LightListEntry overlay;
+        overlay.kind = c.kind;
+        overlay.present = c.present;
+        overlay.color = {90, 14, 230};
+        overlay.brightness = 3;
+        const LightListEntry overlays[] = {overlay};
+        engine->ApplyLightSettings(Settings(17, false, 1, 4, {}, 4), {}, overlays, {});
+        EXPECT_FALSE(engine->IsStill()) << "nothing painted since the input";
+        engine->RunPass(100);
+        EXPECT_EQ(engine->IsStill(), c.still);
+    }
+    // no mode step: still only without a light sequence to play
+    engine->ApplyLightSettings(Settings(0, false, 1, 4, {}, 0), {}, {}, {});
+    engine->RunPass(200);
+    EXPECT_TRUE(engine->IsStill());
+    EffectFrame frame;
+    frame.kind = 1;
+    frame.timeMs = 500;
+    const EffectFrame sequence[] = {frame};
+    engine->ApplyLightSettings(Settings(0, false, 1, 4, {}, 0), {}, {}, sequence);
+    engine->RunPass(201);
+    EXPECT_FALSE(engine->IsStill());
+}
+
 } // namespace
 } // namespace vpc::lighting

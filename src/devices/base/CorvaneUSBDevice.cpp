@@ -3,8 +3,10 @@
 #include "ControlClass.h"
 #include "DeviceLog.h"
 #include "DeviceOptionUI.h"
+
 #include "LedView.h"
 #include "MpDevicePowerUI.h"
+#include <QThread>
 
 #include "DataFolders.h"
 #include "PaintManagerUI.h"
@@ -302,8 +304,35 @@ bool CCorvaneUSBDevice::WantsLightFrames() const {
 }
 
 void CCorvaneUSBDevice::HurryLightFrames() {
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(
+            this, [this] { HurryLightFrames(); }, Qt::QueuedConnection);
+        return;
+    }
+    m_framesResting.store(false);
     if (CDeviceOptionUI* entry = DeviceEntry())
         entry->HurryLightFrames();
+}
+
+bool CCorvaneUSBDevice::MayRestLightFrames() {
+    if (!WantsLightFrames())
+        return true; // whatever makes them wanted again hurries the timer
+    // said before looking, so that a change from now on wakes the timer
+    m_framesResting.store(true);
+    if (LightFramesSettled())
+        return true;
+    m_framesResting.store(false);
+    return false;
+}
+
+void CCorvaneUSBDevice::OnLightColoursChanged() {
+    if (m_framesResting.exchange(false))
+        HurryLightFrames();
+}
+
+void CCorvaneUSBDevice::SetSynchronised(bool on) {
+    if (m_synchronised.exchange(on) != on)
+        HurryLightFrames(); // the light thread learns of it with the next frame
 }
 
 bool CCorvaneUSBDevice::IsPreviewShown() const {

@@ -142,13 +142,21 @@ public:
     // Whether anyone sees or receives this device's light frames: the preview on screen
     // or a mode that streams them to the device.
     virtual bool WantsLightFrames() const;
-    // Tells the device entry that frames are wanted again, so its timer need not finish
-    // waiting at its idle pace.
+    // Whether the colours stand still and the last frame showed them (see MayRestLightFrames).
+    virtual bool LightFramesSettled() const { return false; }
+    // From any thread: the colours changed, so a frame timer resting on still colours goes on.
+    void OnLightColoursChanged();
+    // Tells the device entry that frames are wanted again, so a resting frame timer fires
+    // at once. May be called from any thread.
     void HurryLightFrames();
+    // Asked by the frame timer after a frame: true when it may stop until the colours
+    // change or frames are wanted again, because nobody wants them, or the colours stand
+    // still and the last frame showed them. The next change then hurries the timer.
+    bool MayRestLightFrames();
     // Stores the flag; on a keyboard, 1 also tells the device (command 0x1C).
     void NotifyLightControl(bool control);
     bool IsLightControlled() const { return m_lightControl.load(); }
-    void SetSynchronised(bool on) { m_synchronised.store(on); }
+    void SetSynchronised(bool on);
     bool IsSynchronised() const { return m_synchronised.load(); }
     void PauseStatusPolling(bool pause);
     bool IsStatusPollingPaused() const { return m_statusPollingPaused; }
@@ -243,6 +251,7 @@ private:
     std::vector<std::vector<std::uint8_t>> m_sequence;
     std::atomic<bool> m_lightControl{true};
     std::atomic<bool> m_synchronised{false};
+    std::atomic<bool> m_framesResting{false}; // the frame timer waits for a change
     bool m_previewEnabled = true;
     std::array<QStringList, 6> m_defaultLists;
     bool m_hasPowerPanel = false;

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include <poll.h>
 #include <pthread.h>
 
 #include <sys/stat.h>
@@ -36,6 +37,7 @@ bool CDiscoveryThread::Start() {
     if (m_thread.joinable())
         return false;
     m_exit.Reset();
+    m_wake.Drain();
     m_thread = std::thread([this] {
         pthread_setname_np(pthread_self(), "vpc-discovery");
         Run();
@@ -45,31 +47,63 @@ bool CDiscoveryThread::Start() {
 
 void CDiscoveryThread::Stop() {
     m_exit.Signal();
+    m_wake.Signal();
     if (m_thread.joinable())
         m_thread.join();
 }
 
 void CDiscoveryThread::Run() {
-    // one lister for every pass: its cancel handle is made once, not ten times a second
+    // one lister for every pass: its cancel handle is made once, not at every pass
     hid::CHidDevice lister(m_backend);
-    auto due = lighting::StopSignal::Clock::now();
+    const std::vector<int> watched =
+        m_backend ? m_backend->ChangeDescriptors() : std::vector<int>{};
     for (;;) {
         if (m_exit.IsSignalled())
             break;
         if (!RunCycle(lister))
             break;
-        // sleep until the next pass is due; the exit event ends the wait at once
-        due += kPassInterval;
-        const auto now = lighting::StopSignal::Clock::now();
-        if (due < now)
-            due = now; // a slow pass (a hand-off that waited) does not cause a burst
-        if (!m_exit.WaitUntil(due))
+        // sleep until the kernel says an interface came, went or changed, or the safety
+        // pass is due; what changed elsewhere in the device folder does not wake a pass
+        const auto due = lighting::StopSignal::Clock::now() + m_safetyInterval;
+        WaitResult result = WaitResult::Due;
+        do {
+            result = WaitForChange(watched, due);
+        } while (result == WaitResult::Changed && !m_backend->TakeChanges());
+        if (result == WaitResult::Exit)
             break;
+        m_passAfterChange = result == WaitResult::Changed;
     }
     qCDebug(lcVpcDevices, "抓取设备线程设定退出");
 }
 
+CDiscoveryThread::WaitResult
+CDiscoveryThread::WaitForChange(const std::vector<int>& watched,
+                                lighting::StopSignal::Clock::time_point due) {
+    std::vector<pollfd> fds;
+    fds.reserve(watched.size() + 1);
+    fds.push_back({m_wake.Fd(), POLLIN, 0});
+    for (const int fd : watched)
+        fds.push_back({fd, POLLIN, 0});
+    for (;;) {
+        if (m_exit.IsSignalled())
+            return WaitResult::Exit;
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(due - lighting::StopSignal::Clock::now());
+        if (left.count() <= 0)
+            return WaitResult::Due;
+        const int ready = ::poll(fds.data(), fds.size(), static_cast<int>(left.count()));
+        if (ready < 0 && errno != EINTR)
+            return m_exit.WaitUntil(due) ? WaitResult::Due : WaitResult::Exit; // cannot poll
+        if (ready <= 0)
+            continue;
+        if (fds[0].revents != 0)
+            return WaitResult::Exit;
+        return WaitResult::Changed;
+    }
+}
+
 bool CDiscoveryThread::RunCycle() {
+    m_passAfterChange = false;
     hid::CHidDevice lister(m_backend);
     return RunCycle(lister);
 }
@@ -103,7 +137,10 @@ bool CDiscoveryThread::ScanPass(hid::CHidDevice& lister) {
             continue;
         hid::CHidDevice probe(m_backend);
         if (!probe.Open(*path, true, false, true, false)) {
-            if (!m_accessDeniedReported && m_accessProbe && m_accessProbe(*path)) {
+            // right after a node appears udev may not have given the user access yet:
+            // only a pass that is not the first after a change may say it is missing
+            if (!m_accessDeniedReported && !m_passAfterChange && m_accessProbe &&
+                m_accessProbe(*path)) {
                 m_accessDeniedReported = true;
                 m_sink.OnAccessDenied(*path);
             }

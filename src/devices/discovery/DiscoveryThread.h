@@ -1,10 +1,12 @@
-// The discovery thread: every 100 ms it lists the HID interfaces, binds the supported ones to
-// free slots, frees slots whose interface has gone, and hands each change to its sink.
+// The discovery thread: whenever the kernel says an interface came, went or changed (and every
+// two seconds besides) it lists the HID interfaces, binds the supported ones to free slots,
+// frees slots whose interface has gone, and hands each change to its sink.
 #pragma once
 
 #include "SlotList.h"
 #include "lighting/StopSignal.h"
 
+#include "EventFd.h"
 #include "HidBackend.h"
 
 #include <atomic>
@@ -13,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace vpc::hid {
 class CHidDevice;
@@ -35,7 +38,9 @@ public:
 
 class CDiscoveryThread {
 public:
-    static constexpr std::chrono::milliseconds kPassInterval{100};
+    // Between two passes when no change is heard of: notifications can be missing (emulated
+    // nodes, containers without udev), so a device is still found within this time.
+    static constexpr std::chrono::milliseconds kSafetyPassInterval{2000};
     // True when an open of the path failed for lack of permission.
     using AccessProbe = std::function<bool(const std::string& path)>;
 
@@ -46,6 +51,8 @@ public:
     CDiscoveryThread& operator=(const CDiscoveryThread&) = delete;
 
     void SetAccessProbe(AccessProbe probe) { m_accessProbe = std::move(probe); }
+    // Set before Start.
+    void SetSafetyPassInterval(std::chrono::milliseconds interval) { m_safetyInterval = interval; }
 
     // Starts the thread (the exit event is reset first); false when it already runs.
     bool Start();
@@ -65,6 +72,10 @@ public:
 
 private:
     void Run();
+    enum class WaitResult { Changed, Due, Exit };
+    // Sleeps until a watched descriptor is readable, the deadline or Stop.
+    WaitResult WaitForChange(const std::vector<int>& watched,
+                             lighting::StopSignal::Clock::time_point due);
     bool RunCycle(hid::CHidDevice& lister);
     bool ScanPass(hid::CHidDevice& lister);
     bool CheckPresence();
@@ -74,6 +85,9 @@ private:
     std::shared_ptr<hid::IHidBackend> m_backend;
     AccessProbe m_accessProbe;
     lighting::StopSignal m_exit;
+    hid::EventFd m_wake; // readable from Stop on, so a poll() ends at once
+    std::chrono::milliseconds m_safetyInterval = kSafetyPassInterval;
+    bool m_passAfterChange = false; // the pass runs because the kernel said something changed
     std::thread m_thread;
     bool m_firstPassDone = false;
     bool m_accessDeniedReported = false;

@@ -61,10 +61,12 @@ CCorvaneKeyboardDevice::CCorvaneKeyboardDevice(QWidget* parent)
     setProperty("controlClass", QString::fromLatin1(kClassName));
     m_connection.SetKind(DeviceKind::Keyboard);
     m_keys = PadKeyList({});
+    m_engine.SetFrameListener([this] { OnLightColoursChanged(); });
 }
 
 CCorvaneKeyboardDevice::~CCorvaneKeyboardDevice() {
     StopWorkers();
+    m_engine.SetFrameListener({});
 }
 
 void CCorvaneKeyboardDevice::StopWorkers() {
@@ -510,6 +512,10 @@ void CCorvaneKeyboardDevice::ApplyLightSettings() {
         HurryLightFrames();
 }
 
+bool CCorvaneKeyboardDevice::LightFramesSettled() const {
+    return m_engine.IsStill() && m_engine.FrameVersion() == m_shownFrameVersion.load();
+}
+
 bool CCorvaneKeyboardDevice::WantsLightFrames() const {
     return IsLightControlled() &&
            (IsPreviewShown() || lighting::IsLiveMode(m_lightInfo.selectItem));
@@ -562,6 +568,8 @@ void CCorvaneKeyboardDevice::SendLightFrame() {
     }
     if (!controlled)
         return;
+    // the version is taken before the colours: a change after it counts as not shown
+    m_shownFrameVersion.store(m_engine.FrameVersion());
     const lighting::LedColorBuffer colours = m_engine.Colors();
     if (previewShown)
         for (std::size_t i = 0; i < colours.size(); ++i)

@@ -47,6 +47,7 @@ public:
     void ApplyLightSettings() override;
     void SendLightFrame() override;
     bool WantsLightFrames() const override;
+    bool LightFramesSettled() const override;
     void SetLedColor(int index, lighting::LedColor color) override;
     lighting::LedColor GetLedColor(int index) const override;
     void OnDeviceArrived() override;
@@ -129,6 +130,9 @@ public:
     bool IsLightThreadComputing() const {
         return IsLightThreadRunning() && m_lightThread->IsActive();
     }
+    bool IsLightThreadResting() const {
+        return IsLightThreadRunning() && m_lightThread->IsResting();
+    }
     std::uint16_t LastSyncCode() const { return m_lastSyncCode.load(); }
     // -1 while the lighting panel has no custom group selected.
     int SelectedCustomGroup() const { return m_panelGroup; }
@@ -196,6 +200,7 @@ private:
     lighting::SteadyTickSource m_ticks;
     std::unique_ptr<lighting::LightThread> m_lightThread;
     std::unique_ptr<lighting::LiveFrameSender> m_liveSender;
+    std::atomic<std::uint64_t> m_shownFrameVersion{~std::uint64_t{0}}; // of the last frame shown
 };
 
 } // namespace vpc::devices

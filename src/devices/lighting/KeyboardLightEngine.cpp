@@ -38,33 +38,41 @@ void KeyboardLightEngine::ApplyLightSettings(const LightSettings& settings,
                                              const AudioLightSettings& audio,
                                              std::span<const LightListEntry> overlays,
                                              std::span<const EffectFrame> sequence) {
-    const std::lock_guard guard(lock_);
-    const LightSettings clamped = settings.Clamped();
-    const bool reseed = clamped.mode != settings_.mode || clamped.mode == mode::kCustomColors;
-    settings_ = clamped;
-    audio_ = audio;
-    if (reseed) {
-        Reseed(settings_.mode);
+    {
+        const std::lock_guard guard(lock_);
+        const LightSettings clamped = settings.Clamped();
+        const bool reseed = clamped.mode != settings_.mode || clamped.mode == mode::kCustomColors;
+        settings_ = clamped;
+        audio_ = audio;
+        if (reseed) {
+            Reseed(settings_.mode);
+        }
+        overlays_.SetList(overlays);
+        if (settings_.mode == mode::kSweep) {
+            // The sweep starts from clean per-key phases; its colour index is the one it
+            // moves, so that starts at the wheel's first colour too.
+            phase_.fill(0);
+            colorIndexes_.fill(0);
+        }
+        step_ = 0;
+        sequence_.SetSequence(sequence);
+        paintedSinceInput_ = false;
     }
-    overlays_.SetList(overlays);
-    if (settings_.mode == mode::kSweep) {
-        // The sweep starts from clean per-key phases; its colour index is the one it
-        // moves, so that starts at the wheel's first colour too.
-        phase_.fill(0);
-        colorIndexes_.fill(0);
-    }
-    step_ = 0;
-    sequence_.SetSequence(sequence);
+    NotifyInput();
 }
 
 void KeyboardLightEngine::SetLightState(const LightSettings& settings) {
-    const std::lock_guard guard(lock_);
-    const LightSettings clamped = settings.Clamped();
-    const bool reseed = clamped.mode != settings_.mode || clamped.mode == mode::kCustomColors;
-    settings_ = clamped;
-    if (reseed) {
-        Reseed(settings_.mode);
+    {
+        const std::lock_guard guard(lock_);
+        const LightSettings clamped = settings.Clamped();
+        const bool reseed = clamped.mode != settings_.mode || clamped.mode == mode::kCustomColors;
+        settings_ = clamped;
+        if (reseed) {
+            Reseed(settings_.mode);
+        }
+        paintedSinceInput_ = false;
     }
+    NotifyInput();
 }
 
 LightSettings KeyboardLightEngine::LightState() const {
@@ -73,68 +81,140 @@ LightSettings KeyboardLightEngine::LightState() const {
 }
 
 void KeyboardLightEngine::SetAudioLightSettings(const AudioLightSettings& audio) {
-    const std::lock_guard guard(lock_);
-    audio_ = audio;
+    {
+        const std::lock_guard guard(lock_);
+        audio_ = audio;
+        paintedSinceInput_ = false;
+    }
+    NotifyInput();
 }
 
 void KeyboardLightEngine::SetCustomColors(std::span<const LedColor> colors) {
-    const std::lock_guard guard(lock_);
-    customColors_.fill(LedColor{});
-    std::copy_n(colors.begin(), std::min(colors.size(), kLightCount), customColors_.begin());
+    {
+        const std::lock_guard guard(lock_);
+        customColors_.fill(LedColor{});
+        std::copy_n(colors.begin(), std::min(colors.size(), kLightCount), customColors_.begin());
+        paintedSinceInput_ = false;
+    }
+    NotifyInput();
 }
 
 void KeyboardLightEngine::SetAudioLevels(std::span<const std::int32_t> levels) {
-    const std::lock_guard guard(lock_);
-    audioLevels_.fill(0);
-    std::copy_n(levels.begin(), std::min<std::size_t>(levels.size(), kAudioBands),
-                audioLevels_.begin());
-    if (settings_.mode == mode::kMusic && audio_.audioMode == 2) {
-        RunBeatDetector(audioLevels_);
+    {
+        const std::lock_guard guard(lock_);
+        audioLevels_.fill(0);
+        std::copy_n(levels.begin(), std::min<std::size_t>(levels.size(), kAudioBands),
+                    audioLevels_.begin());
+        if (settings_.mode == mode::kMusic && audio_.audioMode == 2) {
+            RunBeatDetector(audioLevels_);
+        }
+        paintedSinceInput_ = false;
     }
+    NotifyInput();
 }
 
 void KeyboardLightEngine::SetScreenColors(std::span<const std::uint32_t> words) {
-    const std::lock_guard guard(lock_);
-    screenWords_.fill(0);
-    std::copy_n(words.begin(), std::min<std::size_t>(words.size(), kScreenWords),
-                screenWords_.begin());
+    {
+        const std::lock_guard guard(lock_);
+        screenWords_.fill(0);
+        std::copy_n(words.begin(), std::min<std::size_t>(words.size(), kScreenWords),
+                    screenWords_.begin());
+        paintedSinceInput_ = false;
+    }
+    NotifyInput();
 }
 
 void KeyboardLightEngine::OnKeyEvent(int key, int action) {
-    const std::lock_guard guard(lock_);
-    switch (settings_.mode) {
-    case 7:
-        OnKeyHold(key, action);
-        break;
-    case 8:
-    case 9:
-        StartRipple(key, action);
-        break;
-    case 25:
-        OnKeySpread(key, action);
-        break;
-    default:
-        break;
+    {
+        const std::lock_guard guard(lock_);
+        switch (settings_.mode) {
+        case 7:
+            OnKeyHold(key, action);
+            break;
+        case 8:
+        case 9:
+            StartRipple(key, action);
+            break;
+        case 25:
+            OnKeySpread(key, action);
+            break;
+        default:
+            break;
+        }
+        paintedSinceInput_ = false;
     }
+    NotifyInput();
 }
 
 // ---------------------------------------------------------------------------
 // Passes
 
 void KeyboardLightEngine::RunPass(std::uint64_t tick) {
-    const std::lock_guard guard(lock_);
-    nowMs_ = TickToMs(tick);
-    const int lightingMode = settings_.mode;
-    if (HasModeStep(lightingMode)) {
-        passCount_ += 1;
-        if (passCount_ >= static_cast<std::uint32_t>(StepInterval(lightingMode, settings_.speed))) {
-            passCount_ = 0;
-            RunModeStep(lightingMode);
+    bool changed = false;
+    {
+        const std::lock_guard guard(lock_);
+        const LedColorBuffer before = colors_;
+        nowMs_ = TickToMs(tick);
+        const int lightingMode = settings_.mode;
+        if (HasModeStep(lightingMode)) {
+            passCount_ += 1;
+            if (passCount_ >=
+                static_cast<std::uint32_t>(StepInterval(lightingMode, settings_.speed))) {
+                passCount_ = 0;
+                RunModeStep(lightingMode);
+                paintedSinceInput_ = true;
+            }
+        } else {
+            sequence_.Play(colors_, settings_.speed, nowMs_);
+            paintedSinceInput_ = true;
         }
-    } else {
-        sequence_.Play(colors_, settings_.speed, nowMs_);
+        overlays_.Apply(colors_, nowMs_);
+        changed = colors_ != before;
     }
-    overlays_.Apply(colors_, nowMs_);
+    if (changed)
+        NotifyFrame();
+}
+
+bool KeyboardLightEngine::IsStill() const {
+    const std::lock_guard guard(lock_);
+    const int m = settings_.mode;
+    const bool fixedPicture = m == mode::kStaticBands || m == mode::kPresetColor ||
+                              m == mode::kCustomColors || m == mode::kLightsOff ||
+                              (!HasModeStep(m) && sequence_.Length() == 0);
+    if (!fixedPicture || !paintedSinceInput_)
+        return false;
+    for (const LightListEntry& entry : overlays_.List()) {
+        const auto kind = static_cast<OverlayKind>(entry.kind);
+        if (kind == OverlayKind::Flash)
+            return false;
+        if ((kind == OverlayKind::Breathing || kind == OverlayKind::ColorCycle) && entry.present)
+            return false;
+    }
+    return true;
+}
+
+void KeyboardLightEngine::SetInputListener(std::function<void()> listener) {
+    const std::lock_guard guard(listenerLock_);
+    inputListener_ = std::move(listener);
+}
+
+void KeyboardLightEngine::SetFrameListener(std::function<void()> listener) {
+    const std::lock_guard guard(listenerLock_);
+    frameListener_ = std::move(listener);
+}
+
+void KeyboardLightEngine::NotifyInput() {
+    inputCount_ += 1;
+    const std::lock_guard guard(listenerLock_);
+    if (inputListener_)
+        inputListener_();
+}
+
+void KeyboardLightEngine::NotifyFrame() {
+    frameVersion_ += 1;
+    const std::lock_guard guard(listenerLock_);
+    if (frameListener_)
+        frameListener_();
 }
 
 void KeyboardLightEngine::RunStep(int lightingMode) {
@@ -250,10 +330,18 @@ LedColor KeyboardLightEngine::GetLedColor(int index) const {
 }
 
 void KeyboardLightEngine::SetLedColor(int index, const LedColor& color) {
-    const std::lock_guard guard(lock_);
-    if (index >= 0 && IsLight(static_cast<unsigned>(index))) {
-        colors_[static_cast<std::size_t>(index)] = color;
+    bool changed = false;
+    {
+        const std::lock_guard guard(lock_);
+        if (index >= 0 && IsLight(static_cast<unsigned>(index))) {
+            changed = colors_[static_cast<std::size_t>(index)] != color;
+            colors_[static_cast<std::size_t>(index)] = color;
+            paintedSinceInput_ = false; // a mode that paints over it does so at the next pass
+        }
     }
+    if (changed)
+        NotifyFrame();
+    NotifyInput();
 }
 
 KeyboardLightEngine::EffectState KeyboardLightEngine::State() const {

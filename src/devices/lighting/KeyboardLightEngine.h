@@ -10,7 +10,9 @@
 #include "SequencePlayer.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -72,6 +74,20 @@ public:
     void RunPass(std::uint64_t tick);
     // Runs the effect step of a mode once, as a pass would (no interval, no overlays).
     void RunStep(int lightingMode);
+
+    // True when passes without new input would leave the colours as they are: a mode that
+    // paints a fixed picture (or no mode step and no light sequence to play), painted at
+    // least once since the last input, and no overlay that moves.
+    bool IsStill() const;
+    // Goes up with every input that may change what the passes paint.
+    std::uint64_t InputCount() const { return inputCount_.load(); }
+    // Goes up whenever the colours change: a pass that painted something else, a colour
+    // stored directly.
+    std::uint64_t FrameVersion() const { return frameVersion_.load(); }
+    // Called on the calling thread, outside the engine's lock, after an input and after
+    // the colours changed. Empty by default.
+    void SetInputListener(std::function<void()> listener);
+    void SetFrameListener(std::function<void()> listener);
 
     // The colours as the last pass left them.
     LedColorBuffer Colors() const;
@@ -197,7 +213,17 @@ private:
     int beatTotal_ = 0;
     std::array<std::uint32_t, kScreenWords> screenWords_{};
 
+    // Told that an input came or the colours changed (after the lock is released).
+    void NotifyInput();
+    void NotifyFrame();
+
     // Pass bookkeeping.
+    bool paintedSinceInput_ = false;
+    std::atomic<std::uint64_t> inputCount_{0};
+    std::atomic<std::uint64_t> frameVersion_{0};
+    mutable std::mutex listenerLock_;
+    std::function<void()> inputListener_;
+    std::function<void()> frameListener_;
     std::uint32_t passCount_ = 0;
     std::uint64_t stepsRun_ = 0;
     std::uint64_t nowMs_ = 0;

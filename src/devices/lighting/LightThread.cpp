@@ -18,6 +18,7 @@ void LightThread::Start() {
     stop_.Reset();
     // The first pass is at the tick after the start, whenever the thread gets to run.
     const std::uint64_t firstTick = ticks_.Now() + 1;
+    engine_.SetInputListener([this] { stop_.Wake(); });
     worker_ = std::thread([this, firstTick] {
         pthread_setname_np(pthread_self(), "vpc-light");
         Run(firstTick);
@@ -30,6 +31,7 @@ void LightThread::Stop() {
     }
     stop_.Signal();
     worker_.join();
+    engine_.SetInputListener({});
 }
 
 void LightThread::SetGate(std::atomic<bool>& gate, bool open) {
@@ -42,6 +44,20 @@ void LightThread::Run(std::uint64_t firstTick) {
     std::uint64_t next = firstTick;
     std::uint64_t lastPassed = firstTick - 1;
     for (;;) {
+        // Colours that stand still need no passes until an input may move them.
+        const std::uint64_t inputsSeen = engine_.InputCount();
+        if (IsActive() && engine_.IsStill()) {
+            resting_ = true;
+            const bool goOn = stop_.WaitFor(
+                [this, inputsSeen] { return !IsActive() || engine_.InputCount() != inputsSeen; });
+            resting_ = false;
+            if (!goOn) {
+                return;
+            }
+            wakes_ += 1;
+            next = ticks_.Now() + 1;
+            lastPassed = next - 1;
+        }
         if (!IsActive()) {
             if (!stop_.WaitFor([this] { return IsActive(); })) {
                 return;

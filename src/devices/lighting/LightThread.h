@@ -1,5 +1,6 @@
 // The light thread of a keyboard: runs one engine pass per 64 Hz tick, waking once per
-// few ticks to run the passes due, idle while nobody needs the colours, and prompt to stop.
+// few ticks to run the passes due, idle while nobody needs the colours or they stand still,
+// and prompt to stop.
 #pragma once
 
 #include "KeyboardLightEngine.h"
@@ -41,6 +42,9 @@ public:
     void SetSynchronised(bool synchronised) { SetGate(notSynchronised_, !synchronised); }
     void SetOutputWanted(bool wanted) { SetGate(outputWanted_, wanted); }
     bool IsActive() const { return channelEnabled_ && notSynchronised_ && outputWanted_; }
+    // True while the thread sleeps because the engine's colours stand still; the next input
+    // to the engine wakes it.
+    bool IsResting() const { return resting_.load(); }
 
     // Set before Start.
     void SetPassObserver(PassObserver observer) { observer_ = std::move(observer); }
@@ -63,6 +67,7 @@ private:
     std::atomic<bool> outputWanted_{true};
     std::atomic<std::uint64_t> passes_{0};
     std::atomic<std::uint64_t> wakes_{0};
+    std::atomic<bool> resting_{false};
 };
 
 } // namespace vpc::lighting

@@ -125,7 +125,10 @@ struct EffectFrame {
 
 // Lighting modes the engine knows by number.
 namespace mode {
+inline constexpr std::uint8_t kStaticBands = 6;
+inline constexpr std::uint8_t kPresetColor = 17;
 inline constexpr std::uint8_t kMusic = 21;
+inline constexpr std::uint8_t kLightsOff = 28;
 inline constexpr std::uint8_t kScreenColor = 31;
 inline constexpr std::uint8_t kCustomColors = 19;
 inline constexpr std::uint8_t kSweep = 24;

@@ -32,6 +32,12 @@ bool StopSignal::WaitFor(const std::function<bool()>& ready) const {
     return !signalled_;
 }
 
+bool StopSignal::WaitFor(const std::function<bool()>& ready, Clock::time_point deadline) const {
+    std::unique_lock lock(mutex_);
+    changed_.wait_until(lock, deadline, [&] { return signalled_ || ready(); });
+    return !signalled_;
+}
+
 void StopSignal::Wake() const {
     { const std::lock_guard guard(mutex_); }
     changed_.notify_all();

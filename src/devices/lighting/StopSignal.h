@@ -21,6 +21,9 @@ public:
     // Waits until `ready` holds (checked again on every Wake); returns false when
     // the signal ended the wait.
     bool WaitFor(const std::function<bool()>& ready) const;
+    // The same with a deadline: returns false when the signal ended the wait, true when
+    // `ready` held or the deadline passed.
+    bool WaitFor(const std::function<bool()>& ready, Clock::time_point deadline) const;
     // Wakes WaitFor so that it checks its condition again.
     void Wake() const;
 

@@ -295,16 +295,22 @@ void CDeviceOptionUI::OnLightFrameTimer() {
     } else {
         m_previewPainted = false;
     }
-    if (m_device->Channel().IsEnabled()) {
-        // Every 50 ms while the frames are seen or streamed; otherwise the UI thread need
-        // not wake twenty times a second for nothing.
-        m_lightFramesIdle = !m_device->WantsLightFrames();
-        StartDeviceTimer(kTimerLightFrame, m_lightFramesIdle ? kIdleLightFrameMs : kLightFrameMs);
+    m_lightFramesIdle = false;
+    if (!m_device->Channel().IsEnabled())
+        return;
+    // Every 50 ms while the frames are seen or streamed and the colours move; otherwise
+    // the timer rests until the device says that frames are wanted again or the colours
+    // changed, and the UI thread does not wake for nothing.
+    if (m_device->MayRestLightFrames()) {
+        m_lightFramesIdle = true;
+        StopDeviceTimer(kTimerLightFrame);
+        return;
     }
+    StartDeviceTimer(kTimerLightFrame, kLightFrameMs);
 }
 
 void CDeviceOptionUI::HurryLightFrames() {
-    if (m_lightFramesIdle && IsTimerRunning(kTimerLightFrame)) {
+    if (m_lightFramesIdle) {
         m_lightFramesIdle = false;
         StartDeviceTimer(kTimerLightFrame, 5);
     }

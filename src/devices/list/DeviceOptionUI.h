@@ -26,8 +26,6 @@ public:
     static constexpr int kTimerStatus = 1005;
     static constexpr int kTimerLinkWatch = 1007;
     static constexpr int kLightFrameMs = 50;
-    // The frame timer's pace while nobody sees or receives the device's frames.
-    static constexpr int kIdleLightFrameMs = 500;
     static constexpr int kFirstLoadMs = 500;
     static constexpr int kFirstLoadRetryMs = 3000;
     static constexpr int kStatusMs = 5000;
@@ -58,8 +56,8 @@ public:
     void SetTabGroup(const QString& group);
     void SetDeviceName(const QString& name);
     void SetPreviewControl(QWidget* preview) { m_preview = preview; }
-    // The device's frames are wanted again (preview shown, streaming mode): a frame
-    // timer waiting at its idle pace fires at once.
+    // The device's frames are wanted again (preview shown, streaming mode) or its colours
+    // moved: a frame timer that rests fires at once.
     void HurryLightFrames();
     bool IsLightFrameTimerIdle() const { return m_lightFramesIdle; }
     int WirelessFailures() const { return m_wirelessFailures; }
