@@ -4,14 +4,47 @@
 #include "PaintManagerUI.h"
 #include "SkinResources.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSet>
+#include <QStringList>
 #include <QUiLoader>
 #include <QWidget>
+
+#include <optional>
 
 namespace {
 
 QString g_lastError;
+
+// A layout loader builds every class from our factory or the toolkit itself. The loader's
+// constructor would load every designer plugin it finds in the library paths (Qt Quick and
+// its network stack among them: megabytes and start-up time for nothing), so the paths are
+// empty while it is made.
+class NoDesignerPlugins {
+public:
+    NoDesignerPlugins() : m_saved(QCoreApplication::libraryPaths()) {
+        QCoreApplication::setLibraryPaths({});
+    }
+    ~NoDesignerPlugins() { QCoreApplication::setLibraryPaths(m_saved); }
+    NoDesignerPlugins(const NoDesignerPlugins&) = delete;
+    NoDesignerPlugins& operator=(const NoDesignerPlugins&) = delete;
+
+private:
+    const QStringList m_saved;
+};
+
+// The toolkit's own widget classes, asked for once: the list is made anew at every call.
+const QSet<QString>& BuiltinWidgetClasses() {
+    static const QSet<QString> classes = [] {
+        const NoDesignerPlugins noPlugins;
+        QUiLoader loader;
+        const QStringList names = loader.availableWidgets();
+        return QSet<QString>(names.begin(), names.end());
+    }();
+    return classes;
+}
 
 class SkinUiLoader : public QUiLoader {
 public:
@@ -30,7 +63,7 @@ public:
             widget->setObjectName(name);
             return widget;
         }
-        if (availableWidgets().contains(className)) {
+        if (BuiltinWidgetClasses().contains(className)) {
             widget = QUiLoader::createWidget(className, parent, name);
         }
         if (!widget) {
@@ -61,11 +94,15 @@ QWidget* CDialogBuilder::Create(const QString& layout, const CreateControlCallba
         g_lastError = QStringLiteral("layout unreadable: %1").arg(path);
         return nullptr;
     }
-    SkinUiLoader loader(callback);
-    loader.setWorkingDirectory(QDir(skin.GetResourcePath()));
-    QWidget* root = loader.load(&file, parent);
+    std::optional<SkinUiLoader> loader;
+    {
+        const NoDesignerPlugins noPlugins;
+        loader.emplace(callback);
+    }
+    loader->setWorkingDirectory(QDir(skin.GetResourcePath()));
+    QWidget* root = loader->load(&file, parent);
     if (!root) {
-        g_lastError = QStringLiteral("layout invalid: %1: %2").arg(path, loader.errorString());
+        g_lastError = QStringLiteral("layout invalid: %1: %2").arg(path, loader->errorString());
         return nullptr;
     }
     skin.ReloadTexts(root);
