@@ -19,8 +19,6 @@ std::int64_t NowMs() {
         .count();
 }
 
-const std::vector<HidCapRecord> kNoCaps;
-
 } // namespace
 
 CHidDevice::CHidDevice(std::shared_ptr<IHidBackend> backend) : m_backend(std::move(backend)) {
