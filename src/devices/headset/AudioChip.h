@@ -49,6 +49,8 @@ public:
                                                     std::optional<int> channel) = 0;
     virtual bool WriteProperty(const AudioDeviceRecord& device, std::string_view name,
                                AudioPropertyValue value, std::optional<int> channel) = 0;
+    // Puts what a group of writes set into effect at once (the equaliser's ten bands).
+    virtual void Flush() {}
 };
 
 // An in-memory chip for tests and --simulate: one playback and one capture device whose
@@ -63,6 +65,7 @@ public:
                                             std::optional<int> channel) override;
     bool WriteProperty(const AudioDeviceRecord& device, std::string_view name,
                        AudioPropertyValue value, std::optional<int> channel) override;
+    void Flush() override { ++flushes; }
 
     // What the chip holds, as a read gives it (channels kept apart).
     std::optional<std::string> Stored(AudioFlow flow, const std::string& name,
@@ -80,6 +83,7 @@ public:
     void ClearWrites() { m_writes.clear(); }
 
     bool initResult = true;
+    int flushes = 0;
     std::set<std::string> failingReads;  // property names whose reads fail
     std::set<std::string> failingWrites; // property names whose writes fail
     std::vector<AudioDeviceRecord> playback;

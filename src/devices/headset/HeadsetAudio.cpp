@@ -328,6 +328,7 @@ void CHeadsetAudio::ApplyBands(const data::EqValues& values) {
             m_view->SetBandValue(band, value);
         Write(m_playback, ("EQ_Slider" + std::to_string(band + 1)).c_str(), value);
     }
+    m_chip.Flush();
     m_eq = values;
 }
 
@@ -350,6 +351,7 @@ void CHeadsetAudio::SetEqBand(int band, int value) {
             m_view->ShowCustomEqNames(m_names, -1);
     }
     Write(m_playback, ("EQ_Slider" + std::to_string(band + 1)).c_str(), std::int32_t{value});
+    m_chip.Flush();
     m_eq[static_cast<std::size_t>(band)] = value;
 }
 
@@ -377,6 +379,7 @@ void CHeadsetAudio::SelectEqPreset(int eqType) {
             m_view->SetBandValue(band, 0);
         Write(m_playback, ("EQ_Slider" + std::to_string(band + 1)).c_str(), std::int32_t{0});
     }
+    m_chip.Flush();
     m_eq = {};
     m_settings.eqType = eqType == kEqTypeOff ? kEqTypeOff : eqType;
     ShowCustomArea();
