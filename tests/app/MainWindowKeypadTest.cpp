@@ -219,6 +219,30 @@ TEST_F(MainWindowKeypadTest, StillColoursLetTheLightThreadAndTheFrameTimerRest) 
     EXPECT_TRUE(rests());
 }
 
+// 1026 from the keypad: the profile list reads its file again and reselects, and the profile
+// it then names is the one loaded.
+TEST_F(MainWindowKeypadTest, SyncCode1026ReselectsTheProfileListBeforeLoading) {
+    ASSERT_NE(keyboard, nullptr);
+    const std::filesystem::path folder =
+        std::filesystem::path(userRoot.path().toStdString()) / "keyboard";
+    const std::string current = keyboard->GetProfileName().toStdString();
+    const std::string other = "2024_01_02_03_04_05_006";
+    std::filesystem::copy_file(folder / (current + ".Json"), folder / (other + ".Json"));
+    Json::Value list = vpc::data::ReadJsonFile(folder / "ProfileList.ini");
+    ASSERT_TRUE(list["profilelist"].isArray());
+    Json::Value entry;
+    entry["profilename"] = "Second";
+    entry["profileUUID"] = other;
+    list["profilelist"].append(entry);
+    list["profileselect"] = static_cast<int>(list["profilelist"].size()) - 1;
+    ASSERT_TRUE(vpc::data::WriteJsonFile(folder / "ProfileList.ini", list));
+
+    memory->RequestSync(true); // 1026
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return keyboard->GetProfileName().toStdString() == other; }, 5000));
+    EXPECT_EQ(keyboard->LastSyncCode(), 1026);
+}
+
 TEST_F(MainWindowKeypadTest, HidingToTheTrayPausesStatusPollingUntilTheWindowReturns) {
     ASSERT_NE(keyboard, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));

@@ -175,6 +175,27 @@ TEST_F(KeyboardDeviceTest, TheReceiverReadsTheSameStateIn24ByteChunks) {
     EXPECT_EQ(keypad->AcceptedPackets(0x07).size(), 3u); // 24 + 24 + 15 bytes of key table
 }
 
+// The receiver says the keypad is off or out of range: no live frames go to it until it
+// reports the keypad back.
+TEST_F(KeyboardDeviceTest, AReceiverWithoutItsKeypadGetsNoLiveFrames) {
+    Connect(SimLink::Receiver);
+    SetLighting(*device, 31, 4, 0, {21, 42, 63});
+    device->ApplyLightSettings();
+    keypad->SetWirelessLink(false);
+    EXPECT_FALSE(device->CheckWirelessLink());
+    EXPECT_TRUE(device->IsReceiverStreamingOff());
+    keypad->SetWirelessLink(true);
+    keypad->ClearPacketLog();
+    device->SendLightFrame();
+    device->SendLightFrame();
+    EXPECT_TRUE(keypad->AcceptedPackets(0x12).empty()) << "streaming stays off";
+
+    EXPECT_TRUE(device->CheckWirelessLink());
+    EXPECT_FALSE(device->IsReceiverStreamingOff());
+    device->SendLightFrame();
+    EXPECT_TRUE(WaitUntil([&] { return !keypad->AcceptedPackets(0x12).empty(); }));
+}
+
 TEST_F(KeyboardDeviceTest, HostileInformationBlocksLeaveTheKeypadUntouched) {
     for (const std::uint8_t count : {0, 171, 255}) {
         SCOPED_TRACE(int{count});

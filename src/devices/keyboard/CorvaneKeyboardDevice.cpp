@@ -578,15 +578,20 @@ void CCorvaneKeyboardDevice::SendLightFrame() {
         return;
     const lighting::LightFrame frame = lighting::BuildLightFrame(colours, m_config.maps.led);
     const std::size_t length = lighting::LiveFrameLength(m_config.keyCount);
+    lighting::LiveFrameSender& sender = LiveSender();
+    sender.SetLink(m_connection.IsOnReceiver() ? lighting::LinkKind::Receiver
+                                               : lighting::LinkKind::Cable);
+    sender.Submit(std::span<const std::uint8_t>(frame.data(), length));
+}
+
+lighting::LiveFrameSender& CCorvaneKeyboardDevice::LiveSender() {
     if (!m_liveSender) {
         m_liveSender = std::make_unique<lighting::LiveFrameSender>(
             [this](std::span<const std::uint8_t> bytes) {
                 return Channel().WriteLightFrame(bytes.data(), bytes.size());
             });
     }
-    m_liveSender->SetLink(m_connection.IsOnReceiver() ? lighting::LinkKind::Receiver
-                                                      : lighting::LinkKind::Cable);
-    m_liveSender->Submit(std::span<const std::uint8_t>(frame.data(), length));
+    return *m_liveSender;
 }
 
 void CCorvaneKeyboardDevice::StartLightThread() {
@@ -780,8 +785,17 @@ void CCorvaneKeyboardDevice::OnDeviceArrived() {
 void CCorvaneKeyboardDevice::OnDeviceSync() {
     ReadOnboardProfile();
     RefreshPanel();
-    if (m_lastSyncCode.load() == kSyncRereadReselect)
-        LoadProfile();
+    if (m_lastSyncCode.load() != kSyncRereadReselect)
+        return;
+    // the profile list reads its file again and selects the stored profile, which is the
+    // one loaded then
+    if (QWidget* profiles = FindPageControl(QStringLiteral("DeviceProfileItem"))) {
+        QMetaObject::invokeMethod(profiles, "LoadProfileList");
+        const QString selected = profiles->property("currentProfileId").toString();
+        if (data::IsSafeFileId(selected.toStdString()))
+            m_profileName = selected;
+    }
+    LoadProfile();
 }
 
 void CCorvaneKeyboardDevice::ReadDeviceStatus() {
@@ -792,10 +806,11 @@ void CCorvaneKeyboardDevice::ReadDeviceStatus() {
 
 bool CCorvaneKeyboardDevice::CheckWirelessLink() {
     if (Channel().IsEnabled() && m_connection.IsOnReceiver() && Channel().QueryWirelessLink()) {
-        if (m_liveSender)
-            m_liveSender->ResumeStreaming(lighting::LinkKind::Receiver);
+        LiveSender().ResumeStreaming(lighting::LinkKind::Receiver);
         return true;
     }
+    // off or out of range: no live frames to the receiver until it reports the keypad back
+    LiveSender().StopStreaming(lighting::LinkKind::Receiver);
     return false;
 }
 

@@ -130,6 +130,10 @@ public:
     bool IsLightThreadComputing() const {
         return IsLightThreadRunning() && m_lightThread->IsActive();
     }
+    // Whether live frames to the receiver are off (the keypad was not reachable through it).
+    bool IsReceiverStreamingOff() const {
+        return m_liveSender && m_liveSender->IsStreamingOff(lighting::LinkKind::Receiver);
+    }
     bool IsLightThreadResting() const {
         return IsLightThreadRunning() && m_lightThread->IsResting();
     }
@@ -161,6 +165,8 @@ private:
     void RememberKeyIdentity();
     // Reads the active slot's record; false (and nothing changed) when a read failed.
     bool ReadOnboardProfile();
+    // The live frame sender, made when first needed.
+    lighting::LiveFrameSender& LiveSender();
     void TakeLightingState(const data::LightInfo& info);
     void WriteCustomGroup();
     std::vector<data::CustomColor> CustomLightsAsColours() const;

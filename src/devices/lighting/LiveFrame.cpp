@@ -46,4 +46,9 @@ void LiveStreamThrottle::ResumeStreaming() {
     slowWrites_ = 0;
 }
 
+void LiveStreamThrottle::StopStreaming() {
+    streamingOff_ = true;
+    slowWrites_ = 0;
+}
+
 } // namespace vpc::lighting

@@ -39,6 +39,8 @@ public:
     bool RecordWrite(std::chrono::milliseconds duration);
     bool IsStreamingOff() const { return streamingOff_; }
     void ResumeStreaming();
+    // The device cannot be reached: no frames until ResumeStreaming.
+    void StopStreaming();
 
 private:
     std::chrono::milliseconds slowWrite_;

@@ -64,6 +64,11 @@ void LiveFrameSender::ResumeStreaming(LinkKind link) {
     ThrottleOf(link).ResumeStreaming();
 }
 
+void LiveFrameSender::StopStreaming(LinkKind link) {
+    const std::lock_guard guard(mutex_);
+    ThrottleOf(link).StopStreaming();
+}
+
 LiveFrameSender::Stats LiveFrameSender::GetStats() const {
     const std::lock_guard guard(mutex_);
     return stats_;

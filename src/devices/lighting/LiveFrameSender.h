@@ -54,6 +54,8 @@ public:
     bool IsStreamingOff(LinkKind link) const;
     // Turns streaming on again for a connection (the receiver reported the device back).
     void ResumeStreaming(LinkKind link);
+    // Turns streaming off for a connection (the receiver reported the device gone).
+    void StopStreaming(LinkKind link);
 
     Stats GetStats() const;
     // Waits until no frame is waiting or being written; false when the time ran out.
