@@ -1,5 +1,6 @@
 #include "ProfileList.h"
 
+#include "CBasicProfiledata.h"
 #include "DataLog.h"
 #include "JsonFile.h"
 #include "TextUtil.h"
@@ -158,7 +159,7 @@ Json::Value CProfileList::NewProfileDocument(const std::string& name, const std:
 }
 
 bool CProfileList::WriteProfileFile(const std::string& id, Json::Value document) const {
-    if (!IsProfileId(id))
+    if (!IsSafeFileId(id))
         return false;
     return WriteJsonFile(FileOf(id), document);
 }
@@ -201,7 +202,10 @@ ListFileState CProfileList::Reload() {
                 repaired = true; // a null or empty element names no profile
                 continue;
             }
-            const bool validId = IsProfileId(entry.id);
+            // New profiles get time stamps, but a list written by hand or by an older
+            // version may name its files otherwise: any name that stays a plain file
+            // name in this folder is kept.
+            const bool validId = IsSafeFileId(entry.id);
             const bool duplicateId =
                 validId && std::any_of(entries.begin(), entries.end(),
                                        [&](const ProfileEntry& e) { return e.id == entry.id; });

@@ -2,6 +2,8 @@
 // small readers of the list file and the profile files on disk.
 #pragma once
 
+#include "CBasicProfiledata.h"
+
 #include "DataFolders.h"
 #include "JsonFile.h"
 #include "ProfileList.h"
@@ -65,7 +67,7 @@ inline std::set<std::string> CheckListedProfiles(const std::filesystem::path& fo
     for (const Json::Value& element : list["profilelist"]) {
         EXPECT_TRUE(element.isObject());
         const std::string id = element["profileUUID"].asString();
-        EXPECT_TRUE(data::IsProfileId(id)) << id;
+        EXPECT_TRUE(data::IsSafeFileId(id)) << id;
         EXPECT_TRUE(ids.insert(id).second) << "listed twice: " << id;
         EXPECT_EQ(element["profileislink"], 0);
         EXPECT_EQ(element["profilelinkmame"], "");

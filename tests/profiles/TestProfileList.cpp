@@ -365,8 +365,8 @@ TEST_F(ProfileListTest, HostileIdsNeverBecomePaths) {
     const std::filesystem::path folder = Folder();
     const std::filesystem::path outside = root.Root() / "victim.Json";
     WriteText(outside, "{\"keep\": 1}");
-    const std::string hostile[] = {"../victim", "../../victim", "/tmp/victim",
-                                   "",          "PRN",          "2024_03_05_14_07_09_04"};
+    const std::string hostile[] = {"../victim", "../../victim", "/tmp/victim",   "",
+                                   "a b",       "..",           "x/../../victim"};
     for (const std::string& id : hostile) {
         Json::Value list;
         list["profilelist"][0]["profilename"] = "Evil";
@@ -388,6 +388,43 @@ TEST_F(ProfileListTest, HostileIdsNeverBecomePaths) {
         EXPECT_EQ(profiles.Delete(0), 0);
         EXPECT_EQ(data::ReadFileText(outside), "{\"keep\": 1}") << id;
     }
+}
+
+// A list written by hand or by an older version may name its files otherwise than by time
+// stamp: every plain file name keeps its profile and the user's file.
+TEST_F(ProfileListTest, SafeIdsThatAreNoTimeStampsKeepTheirProfiles) {
+    const std::filesystem::path folder = Folder();
+    const std::string kept[] = {"PRN", "2024_03_05_14_07_09_04", "My-Profile_2",
+                                "{3F2504E0-4F89-11D3-9A0C-0305E82C3301}"};
+    Json::Value list;
+    int red = 11;
+    for (const std::string& id : kept) {
+        Json::Value element;
+        element["profilename"] = "Mine " + id;
+        element["profileUUID"] = id;
+        element["profileislink"] = 0;
+        element["profilelinkmame"] = "";
+        list["profilelist"].append(element);
+        WriteText(folder / (id + ".Json"),
+                  "{\"Device\": [{\"LightInfo\": {\"Red\": " + std::to_string(red++) + "}}]}");
+    }
+    list["profileselect"] = 2;
+    ASSERT_TRUE(data::WriteJsonFile(folder / data::kProfileListFileName, list));
+
+    CProfileList profiles(folder, root.DefaultProfile(), 1);
+    EXPECT_EQ(profiles.Load(), data::ListFileState::Ok);
+    ASSERT_EQ(profiles.Count(), 4);
+    red = 11;
+    for (int i = 0; i < 4; ++i) {
+        const std::string& id = kept[i];
+        EXPECT_EQ(profiles.Entries()[static_cast<std::size_t>(i)].id, id);
+        EXPECT_EQ(profiles.ProfilePath(i), folder / (id + ".Json"));
+        EXPECT_EQ(data::ReadJsonFile(profiles.ProfilePath(i))["Device"][0]["LightInfo"]["Red"],
+                  red++)
+            << id;
+    }
+    EXPECT_EQ(profiles.CurrentId(), "My-Profile_2");
+    CheckListedProfiles(folder);
 }
 
 TEST_F(ProfileListTest, TwoEntriesOnOneFileGetAFileEach) {
