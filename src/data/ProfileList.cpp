@@ -458,10 +458,12 @@ ImportResult CProfileList::Import(const std::filesystem::path& path, int* newInd
     if (!read.ok())
         return ImportResult::Unreadable;
     Json::Value document = read.value;
-    // A profile: an object with its names and a "Device" array whose first record is an object.
-    if (!document.isObject() || !document.isMember(kNameMember) || !document.isMember(kIdMember) ||
-        !document["Device"].isArray() || document["Device"].empty() ||
-        !document["Device"][0].isObject())
+    // A profile: an object with its names. Its "Device" array may be missing (loading fills it
+    // from the default profile), but one that is there must hold an object first.
+    if (!document.isObject() || !document.isMember(kNameMember) || !document.isMember(kIdMember))
+        return ImportResult::NotAProfile;
+    const Json::Value& device = document["Device"];
+    if (!device.isNull() && (!device.isArray() || device.empty() || !device[0].isObject()))
         return ImportResult::NotAProfile;
     Reload();
     const std::string title = FileTitle(path);

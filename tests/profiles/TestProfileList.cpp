@@ -230,7 +230,6 @@ TEST_F(ProfileListTest, ImportTakesOnlyProfilesAndNamesThemAfterTheFile) {
     const Case cases[] = {
         {"not JSON", "{\"Device\": [", data::ImportResult::Unreadable},
         {"an array", "[1, 2]", data::ImportResult::NotAProfile},
-        {"no Device", R"({"profilename":"a","profileUUID":"b"})", data::ImportResult::NotAProfile},
         {"empty Device", R"({"profilename":"a","profileUUID":"b","Device":[]})",
          data::ImportResult::NotAProfile},
         {"Device of numbers", R"({"profilename":"a","profileUUID":"b","Device":[5]})",
@@ -261,6 +260,15 @@ TEST_F(ProfileListTest, ImportTakesOnlyProfilesAndNamesThemAfterTheFile) {
     }
     EXPECT_EQ(ReadList(Folder())["profileselect"], 0) << "import keeps the selection";
     EXPECT_FALSE(list.Export(-1, root.Root() / "none.json"));
+
+    // names alone are a profile: its settings come from the default profile when it loads
+    const std::filesystem::path bare = root.Root() / "Bare.json";
+    WriteText(bare, R"({"profilename":"a","profileUUID":"b"})");
+    int index = -1;
+    ASSERT_EQ(list.Import(bare, &index), data::ImportResult::Imported);
+    EXPECT_EQ(list.Entries()[static_cast<std::size_t>(index)].name, "Bare");
+    EXPECT_EQ(data::ReadJsonFile(list.ProfilePath(index))["profilename"], "Bare");
+    CheckListedProfiles(Folder());
 }
 
 // The list file damaged in different ways after three profiles were made: every profile stays
