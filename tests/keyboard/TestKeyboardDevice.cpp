@@ -347,6 +347,32 @@ TEST_F(KeyboardDeviceTest, CustomColoursGoToTheirBankScaledOnlyForGroupWrites) {
     EXPECT_EQ(keypad->AcceptedPackets(kWriteColours).size(), 0u);
 }
 
+// In mode 19 the custom colours are the picture: a click, a fill and another group show at
+// once, with the mode's brightness, also with no group selected.
+TEST_F(KeyboardDeviceTest, CustomColoursShowAtOnce) {
+    Connect();
+    data::CKeyboardProfiledata& profile = device->ProfileData();
+    std::vector<data::CustomColor> group1(170);
+    group1[0] = {17, 34, 51, 255};
+    profile.SetCustomColors(group1, 1);
+    profile.SetCustomGroupIndex(0);
+    SetLighting(*device, 19, 4, 0, {201, 37, 118});
+    device->ApplyLightSettings();
+    const lighting::LedColor lit{201, 37, 118, 255};
+
+    device->SetCustomKeyColor(34);
+    EXPECT_EQ(device->GetLedColor(34), lit) << "a click shows before any pass";
+    device->FillCustomColors(true);
+    EXPECT_EQ(device->GetLedColor(0), lit);
+    EXPECT_EQ(device->GetLedColor(20), lit);
+    device->FillCustomColors(false);
+    EXPECT_EQ(device->GetLedColor(0), (lighting::LedColor{0, 0, 0, 255}));
+    device->SetCustomGroup(1);
+    device->LoadCustomColors();
+    EXPECT_EQ(device->GetLedColor(0), (lighting::LedColor{17, 34, 51, 255}));
+    EXPECT_EQ(device->GetLedColor(34), (lighting::LedColor{0, 0, 0, 255}));
+}
+
 TEST_F(KeyboardDeviceTest, AShortKeyListIsPaddedAndTheSelectedKeyChecked) {
     Connect();
     device->SetKeyList({data::KeyEntry::Make(0, {0x20, 0, 0x05}, KeyCodeTable()[0])});

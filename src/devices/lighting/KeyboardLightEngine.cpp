@@ -90,12 +90,22 @@ void KeyboardLightEngine::SetAudioLightSettings(const AudioLightSettings& audio)
 }
 
 void KeyboardLightEngine::SetCustomColors(std::span<const LedColor> colors) {
+    bool shown = false;
     {
         const std::lock_guard guard(lock_);
         customColors_.fill(LedColor{});
         std::copy_n(colors.begin(), std::min(colors.size(), kLightCount), customColors_.begin());
+        if (settings_.mode == mode::kCustomColors) {
+            // the custom colours are the picture of this mode: shown at once, not at the
+            // next seed
+            LoadCustomColors();
+            StepCustomColors();
+            shown = true;
+        }
         paintedSinceInput_ = false;
     }
+    if (shown)
+        NotifyFrame();
     NotifyInput();
 }
 
