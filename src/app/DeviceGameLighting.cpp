@@ -26,12 +26,15 @@ void CKeypadGameLighting::ShowTemporaryLightingMode(int mode) {
     if (!m_device) {
         return;
     }
+    // the game's mode is shown instead of the synchronised effect, and on the panel
+    m_device->SetSynchronised(false);
     vpc::devices::DeviceLightRecord record = m_device->CurrentLightRecord();
     record.mode = static_cast<std::uint8_t>(mode);
     // The record goes to the device and its preview; the profile file is not saved, so
     // the user's own mode stays on disk.
     m_device->SetLightRecord(record);
     m_device->ApplyLightSettings();
+    m_device->ShowLightInfoOnPanel();
     m_device->WriteOnboardProfile(0, 0, 1, 0, 0);
 }
 

@@ -8,6 +8,7 @@
 #include "DeviceOptionUI.h"
 #include "JsonAccess.h"
 #include "JsonFile.h"
+#include "LightControlUI.h"
 #include "MainWnd.h"
 #include "SimKeypadMemory.h"
 #include "StartUp.h"
@@ -77,14 +78,20 @@ TEST_F(MainWindowKeypadTest, GameLightingShowsAModeThenGivesTheKeypadItsOwnBack)
     const int gameMode = ownMode == 6 ? 5 : 6; // breathing or static, both offered
     const int storedBefore = StoredMode();
 
+    keyboard->SetSynchronised(true);
     window->OnGameMessage(0, gameMode);
     EXPECT_TRUE(window->IsGameLightingTimerActive());
     EXPECT_EQ(memory->OnboardRecord(0)[1], gameMode);
     EXPECT_EQ(StoredMode(), storedBefore) << "the game's mode is not saved";
+    EXPECT_FALSE(keyboard->IsSynchronised()) << "the game's mode, not the shared effect";
+    vpc::panels::CLightControlUI* panel = vpc::panels::LightPanelOf(keyboard);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->GetMode(), gameMode) << "the panel shows the game's mode";
 
     window->EndGameLighting(); // what the timer runs after 5 s
     EXPECT_EQ(memory->OnboardRecord(0)[1], ownMode);
     EXPECT_EQ(keyboard->GetLightInfo().selectItem, ownMode);
+    EXPECT_EQ(panel->GetMode(), ownMode);
     EXPECT_EQ(StoredMode(), storedBefore);
 
     window->OnGameMessage(0, 21); // music lighting is no game effect

@@ -86,6 +86,40 @@ TEST_F(LightingPanel, ChosenModeReachesTheKeypadAndTheProfileAndSetsTheLayout) {
     }
 }
 
+// When the device applies a profile the panel shows its whole record, also values equal to
+// the ones it was handed before the user changed the panel, and the preset colour set.
+TEST_F(LightingPanel, AnAppliedProfileIsShownWhateverThePanelShowedBefore) {
+    Connect();
+    const auto apply = [this](int mode, int brightness, int zzcc, int red, int green, int blue) {
+        data::LightInfo info = Keyboard()->GetLightInfo();
+        info.selectItem = static_cast<std::uint8_t>(mode);
+        info.light = static_cast<std::uint8_t>(brightness);
+        info.zzccLedMode = static_cast<std::uint8_t>(zzcc);
+        info.red = static_cast<std::uint8_t>(red);
+        info.green = static_cast<std::uint8_t>(green);
+        info.blue = static_cast<std::uint8_t>(blue);
+        info.multiColor = 0;
+        Keyboard()->ProfileData().SetLightInfo(info);
+        Keyboard()->SaveProfile();
+        Keyboard()->LoadProfile(); // as a profile switch or a reset does
+    };
+    apply(6, 3, 0, 201, 37, 118);
+    Keyboard()->RefreshPanel();
+    EXPECT_EQ(Panel()->GetMode(), 6);
+    ChooseMode(4); // the user's own choice on the panel
+    ASSERT_EQ(Panel()->GetMode(), 4);
+    // a profile with the values of the last refresh: the panel follows the device again
+    apply(6, 3, 0, 201, 37, 118);
+    EXPECT_EQ(Panel()->GetMode(), 6);
+    EXPECT_EQ(Panel()->GetBrightness(), 3);
+    EXPECT_EQ(Components(Panel()->GetPaletteColor()), (std::array<int, 3>{201, 37, 118}));
+    // the preset colour mode shows its set
+    apply(17, 2, 2, 12, 164, 77);
+    EXPECT_EQ(Panel()->GetMode(), 17);
+    EXPECT_EQ(Panel()->GetZZCCMode(), 2);
+    EXPECT_EQ(Panel()->GetBrightness(), 2);
+}
+
 TEST_F(LightingPanel, BrightnessAndSpeedSlidersMoveTheKeypad) {
     Connect();
     ChooseMode(6);

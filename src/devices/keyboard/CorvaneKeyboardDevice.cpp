@@ -160,6 +160,17 @@ void CCorvaneKeyboardDevice::LoadDefaultData() {
     DefaultList(3) = toList(m_defaults.customLightNames);
 }
 
+void CCorvaneKeyboardDevice::ShowLightInfoOnPanel() {
+    QWidget* panel = LightPanel();
+    if (!panel)
+        return;
+    // the whole record, also the values the panel was handed last time: the user may have
+    // changed the panel since, and the preset colour mode is part of it
+    const data::LightWords words = data::ToLightWords(m_lightInfo);
+    QMetaObject::invokeMethod(panel, "ShowLightRecord", Qt::DirectConnection, Q_ARG(uint, words[0]),
+                              Q_ARG(uint, words[1]), Q_ARG(uint, words[2]));
+}
+
 void CCorvaneKeyboardDevice::RefreshPanel() {
     if (QThread::currentThread() != thread()) {
         // widgets belong to the UI thread: run it there
@@ -181,6 +192,7 @@ void CCorvaneKeyboardDevice::RefreshPanel() {
         panel->setProperty("customGroup", m_lightInfo.customGroup);
         panel->setProperty("audioMode", m_audio.audioMode);
     }
+    ShowLightInfoOnPanel();
     ShowWinLock(m_system.winFlag != 0);
     ShowWFlag(m_system.wFlag != 0);
     ShowKey6Flag(m_system.key6Flag != 0);
@@ -350,6 +362,7 @@ void CCorvaneKeyboardDevice::LoadProfile() {
     m_profile.LoadLightConfig(m_profile.GetLightConfigPath());
     m_keys = PadKeyList(m_profile.GetKeyList());
     ApplyLightSettings();
+    ShowLightInfoOnPanel();
     m_system = data::KeyboardSystemStages::FromWords(m_profile.GetSystemStages());
 }
 

@@ -86,6 +86,8 @@ public:
     void OnDeviceKeyEvent(int position, int action);
     void OnKeyEvent(int key, int action);
     void SetCustomGroup(int group);
+    // The lighting panel shows the device's whole lighting record.
+    void ShowLightInfoOnPanel();
     void LoadCustomColors();
     void FillCustomColors(bool on);
     void SetCustomKeyColor(int light);

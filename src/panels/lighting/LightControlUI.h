@@ -48,6 +48,11 @@ public:
     bool IsModeItemVisible(int item) const;
 
     void ShowLightInfo(std::uint32_t word0, std::uint32_t word1, std::uint32_t word2);
+    // The same for a device that sees the panel only as a widget: it shows the record
+    // whatever the panel showed before.
+    Q_INVOKABLE void ShowLightRecord(uint word0, uint word1, uint word2) {
+        ShowLightInfo(word0, word1, word2);
+    }
 
     void ShowMode(int mode);
     int GetMode() const;
