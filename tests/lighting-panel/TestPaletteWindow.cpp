@@ -6,6 +6,7 @@
 #include "LightingTestSupport.h"
 
 #include "DataFolders.h"
+#include "JsonFile.h"
 #include "SkinResources.h"
 
 #include <QAbstractButton>
@@ -57,6 +58,34 @@ TEST_F(PaletteWindow, StartsWithTheGivenColourAndNoSevenColourChoice) {
     EXPECT_EQ(window->FindControl("Pallet").GetSelectColor(), 0xFF102030u);
     EXPECT_FALSE(window->FindControl("7color_layout").IsVisible());
     EXPECT_TRUE(std::filesystem::exists(File().GetUserFile())) << "the palette file is made";
+}
+
+// The standard options keep the skin's colours, whatever the palette file says; the shipped
+// file names the same colours, so saving the options changes nothing in it.
+TEST_F(PaletteWindow, StandardOptionsKeepTheSkinsColours) {
+    const std::uint32_t skin3 = 0xFFFFBF00u;
+    {
+        auto fresh = Open(0xFF102030u);
+        const Json::Value shipped = data::ReadJsonFile(File().GetUserFile());
+        const Json::Value& options = shipped["coloroptioninfo"]["palletDialogcoloroption"];
+        ASSERT_EQ(options.size(), 20u);
+        for (int n = 0; n < 20; ++n) {
+            const QString name = QStringLiteral("color_option_%1").arg(n);
+            const std::uint32_t shown = fresh->FindControl(name).GetBkColor();
+            EXPECT_EQ(QString::fromStdString(options[n]["color"].asString()),
+                      QStringLiteral("%1").arg(shown, 8, 16, QLatin1Char('0')).toUpper())
+                << n;
+        }
+        EXPECT_EQ(fresh->FindControl("color_option_3").GetBkColor(), skin3);
+    }
+    Json::Value file = data::ReadJsonFile(File().GetUserFile());
+    for (Json::Value& option : file["coloroptioninfo"]["palletDialogcoloroption"])
+        option["color"] = "FF123456";
+    file["coloroptioninfo"]["palletDialogcoloroption_selectitem"] = 5;
+    ASSERT_TRUE(data::WriteJsonFile(File().GetUserFile(), file));
+    auto window = Open(0xFF102030u);
+    EXPECT_EQ(window->FindControl("color_option_3").GetBkColor(), skin3);
+    EXPECT_TRUE(window->FindControl("color_option_5").IsSelected());
 }
 
 TEST_F(PaletteWindow, StandardColourChosenWhileASlotIsSelectedIsSavedIntoTheSlot) {

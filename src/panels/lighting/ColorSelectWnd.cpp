@@ -53,11 +53,9 @@ void CColorSelectWnd::InitWindow() {
         if (skin.isValid())
             PaintSwatch(option.widget(), 0xFF000000u | (skin.rgb() & 0xFFFFFFu));
     }
+    // The standard options keep the colours the skin gives them; the file only says which
+    // one is selected.
     const data::StandardColors standard = m_file.LoadStandardColors();
-    for (int n = 0; n < data::kPaletteSize; ++n) {
-        if (const auto& colour = standard.colors[static_cast<std::size_t>(n)])
-            PaintSwatch(Standard(n).widget(), *colour);
-    }
     if (standard.selectItem) {
         m_standardOption = *standard.selectItem;
         Standard(m_standardOption).Selected(true, false);
