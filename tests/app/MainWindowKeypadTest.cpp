@@ -13,6 +13,9 @@
 #include "SimKeypadMemory.h"
 #include "StartUp.h"
 #include "keyboard/CorvaneKeyboardDevice.h"
+#include "keyboard/KeyboardTables.h"
+
+#include <QAbstractButton>
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -248,6 +251,52 @@ TEST_F(MainWindowKeypadTest, SyncCode1026ReselectsTheProfileListBeforeLoading) {
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return keyboard->GetProfileName().toStdString() == other; }, 5000));
     EXPECT_EQ(keyboard->LastSyncCode(), 1026);
+}
+
+// After a remap a key shows what it does, its own name as its title, the marker while the
+// two differ, and both in its tool text.
+TEST_F(MainWindowKeypadTest, KeysShowTheirNewFunctionAfterARemap) {
+    ASSERT_NE(keyboard, nullptr);
+    const int numLock = 38, esc = 0, slash = 39;
+    struct Case {
+        int key;
+        vpc::data::KeyAssignment assignment;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {numLock, {0x30, 0xE9, 0x00}, "Volume up"},
+        {slash, {0x20, 0x01, 0x04}, "Left Ctrl+A"},
+        {esc, {0x10, 0x02, 0x00}, "Right button"},
+    };
+    for (const Case& c : cases) {
+        keyboard->SelectKey(c.key);
+        const auto words =
+            vpc::data::KeyEntry::Make(
+                c.key, c.assignment,
+                vpc::devices::keyboard::KeyCodeTable()[static_cast<std::size_t>(c.key)])
+                .ToWords();
+        keyboard->SetKeyAssignment(words[0], words[1], words[2]);
+    }
+    keyboard->RefreshPanel(); // redraws the captions
+    const struct {
+        int key;
+        const char* own;
+        const char* caption;
+    } shown[] = {{numLock, "Num Lock", "Volume up"},
+                 {slash, "Num /", "Left Ctrl+A"},
+                 {esc, "Esc", "Right button"},
+                 {59, "Num 7", "Num 7"}};
+    for (const auto& s : shown) {
+        QAbstractButton* button = qobject_cast<QAbstractButton*>(keyboard->KeyButton(s.key));
+        ASSERT_NE(button, nullptr) << s.key;
+        EXPECT_EQ(button->text(), QString::fromUtf8(s.caption)) << s.key;
+        EXPECT_EQ(button->property("toolTitle").toString(), QString::fromUtf8(s.own)) << s.key;
+        EXPECT_EQ(button->toolTip(),
+                  QString::fromUtf8(s.own) + QStringLiteral(" → ") + QString::fromUtf8(s.caption))
+            << s.key;
+        EXPECT_EQ(button->property("keySetMarker").toBool(), std::string(s.own) != s.caption)
+            << s.key;
+    }
 }
 
 TEST_F(MainWindowKeypadTest, HidingToTheTrayPausesStatusPollingUntilTheWindowReturns) {

@@ -18,6 +18,8 @@ class CDeviceKeyButtonUI : public QPushButton, public ILedView {
     Q_PROPERTY(QString controlClass READ GetClass CONSTANT)
     Q_PROPERTY(QString lightimage READ GetLightImage WRITE SetLightImage)
     Q_PROPERTY(QString keysetimage READ GetKeySetImage WRITE SetKeySetImage)
+    // Set by the device when the key's function differs from the key's own name.
+    Q_PROPERTY(bool keySetMarker READ IsKeySetMarkerShown WRITE ShowKeySetMarker)
     // The LED shown on the key, as the device writes it: colour word
     // red | blue << 8 | green << 16, brightness 0-255, lit or dark.
     Q_PROPERTY(uint ledColor READ GetLedColorWord WRITE SetLedColorWord)

@@ -1,5 +1,7 @@
 #include "CorvaneKeyboardDevice.h"
 
+#include "KeyNames.h"
+
 #include "CustomColourBank.h"
 #include "DeviceLog.h"
 #include "KeyTableImage.h"
@@ -162,7 +164,7 @@ void CCorvaneKeyboardDevice::LoadDefaultData() {
 
 void CCorvaneKeyboardDevice::ShowLightInfoOnPanel() {
     QWidget* panel = LightPanel();
-    if (!panel)
+    if (!panel || panel->metaObject()->indexOfMethod("ShowLightRecord(uint,uint,uint)") < 0)
         return;
     // the whole record, also the values the panel was handed last time: the user may have
     // changed the panel since, and the preset colour mode is part of it
@@ -205,26 +207,30 @@ void CCorvaneKeyboardDevice::RefreshPanel() {
 }
 
 void CCorvaneKeyboardDevice::UpdateKeyCaptions() {
+    const CSkinResources& skin = CSkinResources::Instance();
     const auto& codes = KeyCodeTable();
     for (std::size_t i = 0; i < m_keys.size() && i < kUiKeyCount; ++i) {
         QWidget* button = KeyButton(static_cast<int>(i));
         if (!button)
             continue;
-        const data::KeyAssignment& a = m_keys[i].current.assignment;
-        QString caption;
-        if (m_keys[i].IsMacro()) {
-            if (a.code1 < m_defaults.macroNames.size())
-                caption = QString::fromStdString(m_defaults.macroNames[a.code1]);
-        } else if ((a.type == data::assignment_type::kKeyboard ||
-                    a.type == data::assignment_type::kOwnFunction) &&
-                   a.code1 == 0 && a.code2 == 0) {
-            caption = CSkinResources::Instance().Translate(QStringLiteral("close_text"));
-        } else if (a.type == data::assignment_type::kDeviceFunction && a.code1 == 0) {
-            caption = CSkinResources::Instance().Translate(QStringLiteral("close_text"));
+        const std::optional<data::KeyCaption> caption =
+            data::MakeKeyCaption(m_keys[i].current.assignment, m_defaults.macroNames);
+        if (!caption)
+            continue; // the key keeps the caption it has
+        QString text = QString::fromStdString(caption->literal);
+        if (caption->literal.empty()) {
+            QStringList parts;
+            for (const std::string& id : caption->textIds)
+                parts << skin.Translate(QString::fromStdString(id));
+            text = parts.join(QLatin1Char('+'));
         }
-        button->setProperty("keyChanged", !(a == codes[i]));
-        if (!caption.isEmpty())
-            button->setToolTip(caption);
+        const std::string ownId = data::OwnKeyName(codes[i]);
+        const QString own =
+            ownId.empty() ? QString() : skin.Translate(QString::fromStdString(ownId));
+        button->setProperty("toolTitle", own);
+        button->setProperty("keySetMarker", own.compare(text, Qt::CaseInsensitive) != 0);
+        button->setToolTip(own + skin.Translate(QStringLiteral("Key_Set")) + text);
+        CControlUI(button).SetText(text);
     }
 }
 
