@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QLayout>
 #include <QScreen>
@@ -78,6 +79,38 @@ void CMainWnd::InitWindow() {
         qCInfo(lcApp, "No system tray: the close button minimises the window");
     }
     StartDevices();
+    // the language the user chose last time (English when there is none)
+    ApplyLanguage(m_language.GetStoredLanguageIndex());
+    RefreshNoDeviceHint();
+}
+
+void CMainWnd::ApplyLanguage(int index) {
+    const vpc::data::LanguageChange change = m_language.SetLanguage(index);
+    if (!change.changed) {
+        return;
+    }
+    CSkinResources& skin = CSkinResources::Instance();
+    if (change.entry) {
+        skin.LoadLanguage(QString::fromStdString(change.entry->name),
+                          QString::fromStdString(change.entry->file));
+    }
+    if (change.fontFace) {
+        // the language's face where the system (or the skin's Font folder) has it, the
+        // usual face otherwise
+        QFont font = QApplication::font();
+        const QString face = QString::fromStdString(*change.fontFace);
+        if (QFontDatabase::families().contains(face)) {
+            font.setFamilies({face, font.family()});
+            QApplication::setFont(font);
+        }
+    }
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        skin.ReloadTexts(window);
+    }
+    for (vpc::devices::CCorvaneUSBDevice* device :
+         DevicesOfTypes({kDeviceTypeMouse, kDeviceTypeKeyboard})) {
+        device->RefreshPanel(); // key captions in the new language
+    }
     RefreshNoDeviceHint();
 }
 
@@ -112,6 +145,11 @@ LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         } else if (message == vpc::devices::kUmDeviceRemoved) {
             qCInfo(lcApp, "Device removed from slot %d", static_cast<int>(wParam));
         }
+        handled = true;
+        return 0;
+    }
+    if (message == kUmSetLanguage) {
+        ApplyLanguage(static_cast<int>(wParam));
         handled = true;
         return 0;
     }

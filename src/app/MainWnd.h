@@ -4,6 +4,7 @@
 
 #include "DeviceGameLighting.h"
 #include "GameLighting.h"
+#include "LanguageSettings.h"
 #include "LightingSync.h"
 #include "PowerEvents.h"
 #include "RouteTable.h"
@@ -36,6 +37,13 @@ public:
     void Notify(TNotifyUI& msg) override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     void OnFinalMessage() override;
+
+    // The language chosen in the settings window (wParam: the index in "Language.config").
+    static constexpr UINT kUmSetLanguage = 3089;
+    // Takes the language at that index: its text file, its font face, every visible text
+    // of the program's windows and the key captions of the devices; stores the choice.
+    void ApplyLanguage(int index);
+    int LanguageIndex() const { return m_language.GetCurrentIndex(); }
 
     void RestoreAndRaise();
     // Shows "No_device_Link" when no device list entry is visible.
@@ -154,4 +162,5 @@ private:
     std::vector<vpc::devices::CCorvaneUSBDevice*> m_syncDevices;
     CLightingSyncThread m_syncThread;
     vpc::panels::CEventDispatcher m_dispatcher;
+    vpc::data::CLanguageSettings m_language = vpc::data::CLanguageSettings::FromDataFolders();
 };

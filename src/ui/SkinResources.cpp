@@ -1,5 +1,7 @@
 #include "SkinResources.h"
 
+#include <QComboBox>
+
 #include "SilentScope.h"
 
 #include <QAbstractButton>
@@ -195,7 +197,20 @@ void CSkinResources::ReloadTexts(QWidget* root) const {
         if (!toolTipId.isEmpty()) {
             widget->setToolTip(Translate(toolTipId));
         }
+        if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+            for (int i = 0; i < combo->count(); ++i) {
+                const QString itemId = combo->itemData(i, kItemTextIdRole).toString();
+                if (!itemId.isEmpty()) {
+                    combo->setItemText(i, ItemText(itemId, combo->itemData(i, kItemTextArgRole)));
+                }
+            }
+        }
     }
+}
+
+QString CSkinResources::ItemText(const QString& textId, const QVariant& number) const {
+    const QString text = Translate(textId);
+    return number.isValid() ? text.arg(number.toInt()) : text;
 }
 
 void CSkinResources::Clear() {

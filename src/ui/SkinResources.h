@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QVariant>
 
 class QWidget;
 
@@ -33,8 +34,14 @@ public:
     QString LanguageName() const { return m_languageName; }
     QString Translate(const QString& textId) const;
     bool HasText(const QString& textId) const { return m_texts.contains(textId); }
-    // Sets every control below root that carries a "textId" again from the texts.
+    // Sets every control below root that carries a "textId" again from the texts, and the
+    // combo box items that carry a text id in kItemTextIdRole (with the number in
+    // kItemTextArgRole, when there is one, filled into the text's "%1").
     void ReloadTexts(QWidget* root) const;
+    static constexpr int kItemTextIdRole = 0x0100 + 0x7E1; // Qt::UserRole + 0x7E1
+    static constexpr int kItemTextArgRole = 0x0100 + 0x7E2;
+    // The text of an item with a text id and an optional number, in the current language.
+    QString ItemText(const QString& textId, const QVariant& number) const;
 
     void Clear();
 

@@ -16,6 +16,8 @@
 #include "keyboard/KeyboardTables.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -308,6 +310,64 @@ TEST_F(MainWindowKeypadTest, HidingToTheTrayPausesStatusPollingUntilTheWindowRet
     window->OnTrayLeftClick(); // hidden: bring it back
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(keyboard->IsStatusPollingPaused());
+}
+
+} // namespace
+
+namespace {
+
+// The language stored by the user (Simplified Chinese, id 2052) is taken at start; a change
+// of language reaches every visible text, the items that code filled in and the key captions.
+class MainWindowLanguageTest : public MainWindowKeypadTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(userRoot.isValid());
+        Json::Value settings;
+        settings["LANGUAGE"] = 2052;
+        ASSERT_TRUE(vpc::data::WriteJsonFile(
+            std::filesystem::path(userRoot.path().toStdString()) / "settings.json", settings));
+        MainWindowKeypadTest::SetUp();
+    }
+    QString ModeItem(int item) const {
+        vpc::panels::CLightControlUI* panel = vpc::panels::LightPanelOf(keyboard);
+        auto* combo =
+            panel ? panel->Part(QStringLiteral("light_combo_modeSelect")).as<QComboBox>() : nullptr;
+        return combo && item < combo->count() ? combo->itemText(item) : QString();
+    }
+    QString ProfileCaption() const {
+        for (QLabel* label : window->findChildren<QLabel*>())
+            if (label->property("textId").toString() == QStringLiteral("profile_caption_text"))
+                return label->text();
+        return {};
+    }
+};
+
+TEST_F(MainWindowLanguageTest, TheStoredLanguageIsTakenAtStartAndAChangeReachesEveryText) {
+    ASSERT_NE(keyboard, nullptr);
+    EXPECT_EQ(window->LanguageIndex(), 1);
+    EXPECT_EQ(ProfileCaption(),
+              QString::fromUtf8("\xE9\x85\x8D\xE7\xBD\xAE\xE6\x96\x87\xE4\xBB\xB6"));
+    EXPECT_EQ(ModeItem(1), QString::fromUtf8("\xE6\xB3\xA2\xE6\xB5\xAA"));
+    const auto words = vpc::data::KeyEntry::Make(38, {0x30, 0xE2, 0x00},
+                                                 vpc::devices::keyboard::KeyCodeTable()[38])
+                           .ToWords();
+    keyboard->SelectKey(38);
+    keyboard->SetKeyAssignment(words[0], words[1], words[2]);
+    keyboard->RefreshPanel();
+    auto* numLock = qobject_cast<QAbstractButton*>(keyboard->KeyButton(38));
+    ASSERT_NE(numLock, nullptr);
+    EXPECT_EQ(numLock->text(), QString::fromUtf8("\xE9\x9D\x99\xE9\x9F\xB3"));
+
+    bool handled = false;
+    window->HandleMessage(CMainWnd::kUmSetLanguage, 0, 0, handled);
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(window->LanguageIndex(), 0);
+    EXPECT_EQ(ProfileCaption(), QStringLiteral("Profile"));
+    EXPECT_EQ(ModeItem(1), QStringLiteral("Wave"));
+    EXPECT_EQ(numLock->text(), QStringLiteral("Mute"));
+    const Json::Value stored = vpc::data::ReadJsonFile(
+        std::filesystem::path(userRoot.path().toStdString()) / "settings.json");
+    EXPECT_EQ(stored["LANGUAGE"].asInt(), 1033);
 }
 
 } // namespace

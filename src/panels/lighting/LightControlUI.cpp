@@ -38,8 +38,13 @@ void FillNumberedItems(QComboBox* combo, const char* textId, int count) {
     if (!combo || combo->count() > 0)
         return;
     const SilentScope silent;
-    for (int i = 0; i < count; ++i)
-        combo->addItem(Translate(QString::fromLatin1(textId)).arg(i + 1), QString::number(i));
+    for (int i = 0; i < count; ++i) {
+        const QString id = QString::fromLatin1(textId);
+        combo->addItem(CSkinResources::Instance().ItemText(id, i + 1), QString::number(i));
+        // the item follows a change of language
+        combo->setItemData(i, id, CSkinResources::kItemTextIdRole);
+        combo->setItemData(i, i + 1, CSkinResources::kItemTextArgRole);
+    }
 }
 
 } // namespace
@@ -150,6 +155,7 @@ void CLightControlUI::FillModes(const QStringList& names, const std::vector<bool
         auto* view = qobject_cast<QListView*>(combo->view());
         for (int i = 0; i < names.size(); ++i) {
             combo->addItem(Translate(names[i]), names[i]);
+            combo->setItemData(i, names[i], CSkinResources::kItemTextIdRole);
             combo->setItemData(i, QSize(0, kModeItemHeight), Qt::SizeHintRole);
             const bool streaming = i == kMusicMode || i == kScreenColorMode;
             const bool hidden = (noStreaming && streaming) ||
