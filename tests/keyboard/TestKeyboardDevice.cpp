@@ -5,6 +5,8 @@
 #include "KeypadFixture.h"
 
 #include "KeyboardTables.h"
+#include "MacroImage.h"
+#include "MacroStore.h"
 
 #include "JsonAccess.h"
 #include "JsonFile.h"
@@ -423,6 +425,72 @@ TEST_F(KeyboardDeviceTest, MacroKeysAreRenumberedAndStaleOnesReset) {
     device->ValidateMacroKeys();
     EXPECT_EQ(device->GetKeyList()[61].current.assignment, KeyCodeTable()[61]);
     EXPECT_EQ(device->GetKeyList()[59].current.assignment, (data::KeyAssignment{0x71, 0, 3}));
+}
+
+// The macros that keys use reach the keypad as one image, in the order of the keys, and each
+// key's code names its macro's place in that image.
+TEST_F(KeyboardDeviceTest, EveryMacroKeyPlaysItsMacroOnTheKeypad) {
+    Connect();
+    data::CMacroStore store(std::filesystem::path(userRoot.path().toStdString()) / "keyboard");
+    const auto action = [](const char* kind, int button, int type, const char* delay) {
+        Json::Value a;
+        a["Action"] = kind;
+        a["Button"] = button;
+        a["Type"] = type;
+        a["Delay"] = delay;
+        return a;
+    };
+    for (int i = 0; i < 3; ++i)
+        ASSERT_FALSE(store.Add().empty());
+    ASSERT_TRUE(store.SaveEvents(0, {action("down", 0x04, 10, "11")}));
+    ASSERT_TRUE(
+        store.SaveEvents(1, {action("down", 0x05, 10, "22"), action("up", 0x05, 10, "33")}));
+    ASSERT_TRUE(store.SaveEvents(2, {action("down", 0x02, 1, "44")}));
+    std::vector<data::KeyEntry> keys = device->GetKeyList();
+    keys[38].current.assignment = {0x70, 2, 0}; // Num Lock: macro 2
+    keys[59].current.assignment = {0x71, 1, 4}; // 7: macro 1, four times
+    device->SetKeyList(keys);
+    ASSERT_EQ(device->GetUsedMacros(), (std::vector<int>{2, 1}));
+    keypad->ClearPacketLog();
+    ASSERT_EQ(device->DownloadMacros(device->GetUsedMacros()), 0);
+    ASSERT_EQ(device->DownloadCurrentKeyAssignments(0), 1);
+
+    const auto image = data::DecodeMacroImage(keypad->Region(sim::SimRegion::Macro));
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->size(), 2u);
+    const auto plays = [&](KeypadKey key) {
+        const Code code = memory->KeyAt(key);
+        return (*image)[code[1]].actions;
+    };
+    EXPECT_EQ(memory->KeyAt(KeypadKey::NumLock)[0], 0x70);
+    EXPECT_EQ(plays(KeypadKey::NumLock), (data::EncodedMacro{{44, 0, 0x81, 0x02}}));
+    EXPECT_EQ(memory->KeyAt(KeypadKey::Pad7)[2], 4);
+    EXPECT_EQ(plays(KeypadKey::Pad7),
+              (data::EncodedMacro{{22, 0, 0x8A, 0x05}, {33, 0, 0x0A, 0x05}}));
+    EXPECT_EQ(device->MacroHalfCounts(), (std::vector<int>{0, 1}));
+
+    // a keypad with room for 256 bytes: 59 actions are 4 bytes too many, nothing is sent
+    keypad->PokeByte(sim::SimRegion::Info, 6, 2);
+    ASSERT_TRUE(store.SaveEvents(2, std::vector<Json::Value>(59, action("down", 4, 10, "1"))));
+    keypad->ClearPacketLog();
+    EXPECT_EQ(device->DownloadMacros({2}), 1);
+    EXPECT_TRUE(keypad->AcceptedPackets(0x15).empty());
+
+    // 255 actions are written; 256 are found before anything is sent
+    keypad->PokeByte(sim::SimRegion::Info, 6, 32);
+    ASSERT_TRUE(store.SaveEvents(2, std::vector<Json::Value>(255, action("down", 4, 10, "1"))));
+    EXPECT_EQ(device->DownloadMacros({2}), 0);
+    EXPECT_EQ(device->MacroHalfCounts(), std::vector<int>{127});
+    EXPECT_FALSE(keypad->AcceptedPackets(0x15).empty());
+    ASSERT_TRUE(store.SaveEvents(2, std::vector<Json::Value>(256, action("down", 4, 10, "1"))));
+    keypad->ClearPacketLog();
+    EXPECT_EQ(device->DownloadMacros({2}), 0);
+    EXPECT_EQ(device->MacroHalfCounts(), std::vector<int>{128});
+    EXPECT_TRUE(keypad->AcceptedPackets(0x15).empty());
+
+    // a keypad that does not answer: a failure, never 0
+    keypad->InjectFault(sim::SimFault::Make(sim::SimFaultKind::StatusError).OnCommand(0x03));
+    EXPECT_LT(device->DownloadMacros({0}), 0);
 }
 
 TEST_F(KeyboardDeviceTest, ASlotSwitchedOnTheKeypadIsReadAndRefreshedOnTheUiThread) {

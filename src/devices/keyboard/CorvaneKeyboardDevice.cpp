@@ -1,7 +1,10 @@
 #include "CorvaneKeyboardDevice.h"
 
 #include "KeyNames.h"
+#include "MacroImage.h"
+#include "MacroStore.h"
 
+#include "CommandSession.h"
 #include "CustomColourBank.h"
 #include "DeviceLog.h"
 #include "KeyTableImage.h"
@@ -363,6 +366,9 @@ void CCorvaneKeyboardDevice::SaveProfile() {
 }
 
 void CCorvaneKeyboardDevice::LoadProfile() {
+    // a macro removal cut short is finished first, so the keys below are its outcome
+    if (const std::filesystem::path folder = UserFolderPath(); !folder.empty())
+        data::CMacroStore(folder).Recover();
     SetProfilePaths();
     m_profile.Load(m_profile.GetProfilePath());
     m_profile.LoadLightConfig(m_profile.GetLightConfigPath());
@@ -382,7 +388,11 @@ void CCorvaneKeyboardDevice::SwitchProfile(const QString& profileId) {
     if (!CanWrite())
         return; // the profile is shown; the keypad gets it at its next good connection
     WriteOnboardProfile(0, 0, 1, 0, 0);
-    DownloadMacros(GetUsedMacros());
+    // keys on macros go to the keypad only with the macros they play
+    if (DownloadMacros(GetUsedMacros()) != 0 ||
+        std::any_of(m_macroHalfCounts.begin(), m_macroHalfCounts.end(),
+                    [](int half) { return half >= 128; }))
+        return;
     DownloadCurrentKeyAssignments(0);
 }
 
@@ -873,6 +883,52 @@ int CCorvaneKeyboardDevice::WriteOnboardProfile(int slot, int value, int, int, i
                 int{target}, slot);
     m_onboardIndex = target;
     return result;
+}
+
+int CCorvaneKeyboardDevice::DownloadMacros(const std::vector<int>& macroIndexes) {
+    constexpr int kMacroImageUnit = 128; // bytes per unit of information byte 6
+    constexpr int kLongestMacroHalf = 128;
+    // a failure is never 0: 0 means the macros are on the keypad
+    const auto failed = [](int result) {
+        return result < 0 ? result : CCommandChannel::kNotWritten;
+    };
+    m_macroHalfCounts.clear();
+    if (!Channel().IsEnabled())
+        return CCommandChannel::kNotWritten;
+    std::array<std::uint8_t, CCommandChannel::kInfoBlockSize> info{};
+    const int read = m_memory.ReadInfo(info);
+    if (read != CCommandChannel::kOk)
+        return failed(read);
+    SetInfoBlock(info.data(), info.size());
+    const data::CMacroStore store(UserFolderPath());
+    const std::vector<data::MacroInfo> macros = store.List();
+    if (macros.empty() || macroIndexes.empty())
+        return 0;
+    // each macro file is read once; the image is built from what was read
+    std::vector<data::EncodedMacro> image;
+    for (const int index : macroIndexes) {
+        data::EncodedMacro encoded;
+        if (index >= 0 && index < static_cast<int>(macros.size()))
+            for (const Json::Value& action : store.Events(index))
+                encoded.push_back(data::EncodeMacroAction(action));
+        m_macroHalfCounts.push_back(static_cast<int>(encoded.size() / 2));
+        image.push_back(std::move(encoded));
+    }
+    if (std::any_of(m_macroHalfCounts.begin(), m_macroHalfCounts.end(),
+                    [](int half) { return half >= kLongestMacroHalf; }))
+        return 0; // the keypad cannot play it: nothing is written, the caller says so
+    const std::size_t length = data::MacroImageLength(image);
+    const std::size_t capacity = std::size_t{info[6]} * kMacroImageUnit;
+    if (length > capacity)
+        return static_cast<int>(((length - capacity) >> 2) + 1);
+    const std::vector<std::uint8_t> bytes = data::BuildMacroImage(image);
+    if (bytes.empty())
+        return CCommandChannel::kNotWritten;
+    const CommandSession session(Channel());
+    if (!session.IsOpen())
+        return failed(session.BeginResult());
+    const int written = Channel().WriteMacroData(bytes.data(), bytes.size());
+    return written == CCommandChannel::kOk ? 0 : failed(written);
 }
 
 int CCorvaneKeyboardDevice::DownloadKeyList(int slot, const std::vector<data::KeyEntry>& keys) {

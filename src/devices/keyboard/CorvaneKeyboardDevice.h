@@ -63,6 +63,13 @@ public:
     int DownloadKeyAssignments(int slot, const std::vector<int>& keys) override;
     int DownloadCurrentKeyAssignments(int slot) override;
     int WriteOnboardProfile(int slot, int value, int flag, int width, int height) override;
+    // Writes the macros of the list, in its order, as one image: 0 written (or nothing to
+    // write), n >= 1 the image is n x 4 bytes too long for the keypad, a negative command
+    // result when the keypad did not take it. A macro of 256 or more actions (see
+    // MacroHalfCounts) writes nothing.
+    int DownloadMacros(const std::vector<int>& macroIndexes) override;
+    // Half the action count of every macro of the last image, in image order.
+    const std::vector<int>& MacroHalfCounts() const { return m_macroHalfCounts; }
     void LoadDefaultData() override;
     void SetFunctionPage(int type) override;
     void SetProfilePaths() override;
@@ -208,6 +215,7 @@ private:
     lighting::SteadyTickSource m_ticks;
     std::unique_ptr<lighting::LightThread> m_lightThread;
     std::unique_ptr<lighting::LiveFrameSender> m_liveSender;
+    std::vector<int> m_macroHalfCounts;
     std::atomic<std::uint64_t> m_shownFrameVersion{~std::uint64_t{0}}; // of the last frame shown
 };
 
