@@ -8,6 +8,8 @@
 #include "CSimHidBackend.h"
 #include "CustomColourBank.h"
 #include "KeyboardTables.h"
+#include "MacroImage.h"
+#include "MacroStore.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -15,6 +17,7 @@
 
 #include <array>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -137,6 +140,73 @@ void BM_FullConfigurationWrite(benchmark::State& state) {
     state.SetLabel(link == SimLink::Cable ? "cable, chunk 56" : "receiver, chunk 24");
 }
 BENCHMARK(BM_FullConfigurationWrite)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+// The largest macro image the keypad takes (its whole macro memory) written as the device
+// writes it, against one exchange around the same bytes in full chunks. The device's call
+// runs on the UI thread: its time is how long the window would not answer.
+void BM_FullMacroDownload(benchmark::State& state) {
+    const SimLink link = state.range(0) == 0 ? SimLink::Cable : SimLink::Receiver;
+    Bench bench;
+    if (!bench.Connect(link)) {
+        state.SkipWithError("the simulated keypad did not connect");
+        return;
+    }
+    // one macro that fills the memory: 16 + 6 + 4 x E bytes of 32 x 128
+    const std::size_t capacity = std::size_t{vpc::sim::CSimKeypad::kMacroCapacityUnits} * 128;
+    const std::size_t actions = (capacity - 16 - 6) / 4;
+    vpc::data::CMacroStore store(std::filesystem::path(bench.userRoot.path().toStdString()) /
+                                 "keyboard");
+    store.Add();
+    Json::Value action;
+    action["Action"] = "down";
+    action["Button"] = 4;
+    action["Type"] = 10;
+    action["Delay"] = "20";
+    store.SaveEvents(0, std::vector<Json::Value>(std::min<std::size_t>(actions, 254), action));
+    // 254 actions is the longest macro a keypad plays; the rest of the memory in more macros
+    std::vector<int> macros = {0};
+    std::size_t length = 16 + 6 + 4 * 254;
+    while (length + 6 + 4 * 254 <= capacity) {
+        macros.push_back(0);
+        length += 6 + 4 * 254;
+    }
+    std::vector<vpc::data::EncodedMacro> image(macros.size(),
+                                               vpc::data::EncodedMacro(254, {20, 0, 0x8A, 4}));
+    const std::vector<std::uint8_t> bytes = vpc::data::BuildMacroImage(image);
+    CCommandChannel& channel = bench.device->Channel();
+    const std::size_t chunk = channel.GetChunkSize();
+    std::int64_t packets = 0;
+    std::int64_t failed = 0;
+    double oursSeconds = 0;
+    double minimalSeconds = 0;
+    for (auto _ : state) {
+        bench.keypad->ClearPacketLog();
+        const auto start = Clock::now();
+        failed += bench.device->DownloadMacros(macros) != 0;
+        oursSeconds += std::chrono::duration<double>(Clock::now() - start).count();
+        packets += static_cast<std::int64_t>(bench.keypad->AcceptedPackets().size());
+        state.PauseTiming();
+        const auto minimalStart = Clock::now();
+        int ok = channel.BeginSession();
+        ok &= channel.WriteMacroData(bytes.data(), bytes.size());
+        ok &= channel.EndSession();
+        failed += ok != 1;
+        minimalSeconds += std::chrono::duration<double>(Clock::now() - minimalStart).count();
+        state.ResumeTiming();
+    }
+    const double n = static_cast<double>(state.iterations());
+    // the fewest: the information read, one exchange and the image in full chunks
+    const std::int64_t fewest = 1 + 2 + Chunks(bytes.size(), chunk);
+    state.counters["bytes"] = static_cast<double>(bytes.size());
+    state.counters["packets"] = static_cast<double>(packets) / n;
+    state.counters["fewest_packets"] = static_cast<double>(fewest);
+    state.counters["packet_ratio"] = static_cast<double>(packets) / n / static_cast<double>(fewest);
+    state.counters["ui_blocked_ms"] = oursSeconds / n * 1e3;
+    state.counters["time_ratio"] = minimalSeconds > 0 ? oursSeconds / minimalSeconds : 0;
+    state.counters["failed"] = static_cast<double>(failed);
+    state.SetLabel(link == SimLink::Cable ? "cable, chunk 56" : "receiver, chunk 24");
+}
+BENCHMARK(BM_FullMacroDownload)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 
