@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 
 using namespace vpc;
@@ -46,12 +47,14 @@ TEST(DeviceLightState, BreathColorCycleShowsTwelveWheelColoursBeforeRepeating) {
     for (int k = 0; k < 12; ++k)
         EXPECT_EQ(indexes[static_cast<std::size_t>(k)], 16 * k);
     EXPECT_EQ(indexes[12], 0);
-    // the colour shown is the wheel's at that index, at the curve's brightness
-    const lighting::Rgb wheel = lighting::ColorWheel()[state.ColorIndex()];
-    const LedColor led = state.GetLedColor(2);
-    EXPECT_EQ(led.red, wheel.red);
-    EXPECT_EQ(led.blue, wheel.blue);
-    EXPECT_EQ(led.brightness, lighting::Scale(lighting::BreathCurve()[state.Phase()], 255));
+    // 13 x 128 steps end at phase 0 with index 16; 40 more reach phase 40. The colour is
+    // wheel entry 16 (255, 81, 0), the brightness breathing entry 40 (114) x 255 / 256.
+    for (int step = 0; step < 40; ++step)
+        state.StepBreathColorCycle();
+    EXPECT_EQ(state.Phase(), 40);
+    EXPECT_EQ(state.ColorIndex(), 16);
+    EXPECT_EQ(state.GetLedColor(2), (LedColor{255, 81, 0, 113}));
+    EXPECT_EQ(state.GetLedColor(0), (LedColor{255, 81, 0, 113}));
 }
 
 TEST(DeviceLightState, FlashTogglesAfterTheSpeedsInterval) {
@@ -67,6 +70,8 @@ TEST(DeviceLightState, FlashTogglesAfterTheSpeedsInterval) {
         record.speed = c.speed;
         record.brightness = 2;
         record.red = 200;
+        record.green = 100;
+        record.blue = 50;
         state.SetRecord(record);
         const auto t0 = CDeviceLightState::Clock::now();
         state.StepFlashColorCycle(t0);
@@ -77,7 +82,7 @@ TEST(DeviceLightState, FlashTogglesAfterTheSpeedsInterval) {
         EXPECT_NE(state.FlashOn(), first);
         const LedColor led = state.GetLedColor(0);
         if (state.FlashOn())
-            EXPECT_EQ(led, (LedColor{200, 0, 0, lighting::LevelValue(2)}));
+            EXPECT_EQ(led, (LedColor{200, 100, 50, 130})); // level 2
         else
             EXPECT_EQ(led, LedColor{});
     }
@@ -88,10 +93,12 @@ TEST(DeviceLightState, OutOfRangeBrightnessAndSpeedAreHeldToTheTables) {
     state.SetLedCapacity(1);
     DeviceLightRecord record;
     record.brightness = 200;
+    record.red = 30;
     record.green = 100;
+    record.blue = 60;
     state.SetRecord(record);
     state.StepStaticColor();
-    EXPECT_EQ(state.GetLedColor(0), (LedColor{0, 100, 0, 255}));
+    EXPECT_EQ(state.GetLedColor(0), (LedColor{30, 100, 60, 255}));
     state.StepLightsOff();
     EXPECT_EQ(state.GetLedColor(0), LedColor{});
     state.FadeLed(500, 0); // outside the intensity list: nothing
@@ -194,8 +201,9 @@ protected:
 
 TEST_F(DeviceBaseTest, LiveFramesCarryAtMostOneHundredSeventyLeds) {
     LiveMode();
-    for (int i = 0; i < 170; ++i)
+    for (int i = 0; i < 169; ++i)
         device->SetLedColor(i, {255, 128, 1, 255});
+    device->SetLedColor(169, {40, 80, 120, 255}); // the last LED
     device->SendLightFrame();
     ASSERT_TRUE(device->WaitLiveFramesIdle(5000));
     const auto frames = keypad->AcceptedPackets(0x12);
@@ -205,8 +213,14 @@ TEST_F(DeviceBaseTest, LiveFramesCarryAtMostOneHundredSeventyLeds) {
         total += packet.bytes[4];
     EXPECT_EQ(total, 170u * 3);
     const auto frame = keypad->Region(sim::SimRegion::LightFrame);
-    EXPECT_EQ(frame[0], lighting::Scale(255, 255));
-    EXPECT_EQ(frame[169 * 3 + 1], lighting::Scale(128, 255));
+    // each channel x brightness / 256
+    EXPECT_EQ((std::array{frame[0], frame[1], frame[2]}),
+              (std::array<std::uint8_t, 3>{254, 127, 0}));
+    EXPECT_EQ((std::array{frame[168 * 3], frame[168 * 3 + 1], frame[168 * 3 + 2]}),
+              (std::array<std::uint8_t, 3>{254, 127, 0}));
+    EXPECT_EQ((std::array{frame[169 * 3], frame[169 * 3 + 1], frame[169 * 3 + 2]}),
+              (std::array<std::uint8_t, 3>{39, 79, 119}));
+    EXPECT_EQ(frame[170 * 3], 0);
 }
 
 TEST_F(DeviceBaseTest, NoFrameReachesTheDeviceWithoutLightControlOrOutsideLiveMode) {

@@ -367,6 +367,35 @@ TEST_F(SimChannelTest, RefusedRequestsSendNothing) {
     EXPECT_TRUE(keypad->PacketLog().empty());
 }
 
+// The offsets are 16 bits: a transfer may end exactly at 0x10000, one byte more is refused.
+TEST_F(SimChannelTest, TransfersEndingAtTheLastOffsetAreSent) {
+    std::array<std::uint8_t, 512> b{};
+    for (std::size_t i = 0; i < b.size(); ++i)
+        b[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    // bank 127 of stride 512 starts at 65024: 512 bytes end exactly at 0x10000
+    EXPECT_EQ(channel->WriteKeyColours(b.data(), 512, 127, 512), 1);
+    const std::vector<std::uint8_t> colours = keypad->Region(sim::SimRegion::Colours);
+    ASSERT_EQ(colours.size(), 0x10000u);
+    EXPECT_EQ(colours[65023], 0);    // before the bank
+    EXPECT_EQ(colours[65024], 3);    // b[0]
+    EXPECT_EQ(colours[65535], 0xFC); // b[511] = 511 x 7 + 3 = 0xDFC
+    keypad->ClearPacketLog();
+    EXPECT_EQ(channel->WriteKeyColours(b.data(), 513, 127, 512), 0);
+    EXPECT_EQ(channel->WriteKeyColours(b.data(), 1, 128, 512), 0); // bank 128 starts at 0x10000
+    EXPECT_TRUE(keypad->PacketLog().empty());
+
+    // the status read: 6 bytes at 65530 end at 0x10000 and go out (the keypad's status block
+    // is 56 bytes long, so it answers with its error status); at 65531 they do not
+    EXPECT_EQ(channel->ReadStatusBlock(b.data(), 6, 65530), -102);
+    EXPECT_FALSE(keypad->PacketLog().empty());
+    keypad->ClearPacketLog();
+    EXPECT_EQ(channel->ReadStatusBlock(b.data(), 6, 65531), 0);
+    // one packet's worth (56 bytes) is the longest status read
+    EXPECT_EQ(channel->ReadStatusBlock(b.data(), 57, 0), 0);
+    EXPECT_TRUE(keypad->PacketLog().empty());
+    EXPECT_EQ(channel->ReadStatusBlock(b.data(), 56, 0), 1);
+}
+
 struct FaultCase {
     const char* name;
     SimFault fault;
@@ -500,20 +529,24 @@ TEST_F(SimChannelTest, LiveFramesAndConfigurationFromTwoThreadsKeepTheirReplies)
         }
     });
     int mismatches = 0;
-    for (int round = 0; round < 40; ++round) {
-        std::array<std::uint8_t, 64> record{};
-        record.fill(static_cast<std::uint8_t>(round));
-        record[0] = 0;
-        ASSERT_EQ(channel->BeginSession(), 1);
-        ASSERT_EQ(channel->WriteParamMemory(record.data(), 64, 64), 1);
-        ASSERT_EQ(channel->EndSession(), 1);
-        std::array<std::uint8_t, 64> back{};
-        ASSERT_EQ(channel->ReadParamMemory(back.data(), 64, 64), 1);
-        std::array<std::uint8_t, 6> status{};
-        ASSERT_EQ(channel->ReadStatusBlock(status.data(), 6, 0), 1);
-        if (back != record || status[0] != 100)
-            ++mismatches;
-    }
+    // the assertions leave this lambda only: the lighting thread is stopped and joined below
+    const auto configurationRounds = [&] {
+        for (int round = 0; round < 40; ++round) {
+            std::array<std::uint8_t, 64> record{};
+            record.fill(static_cast<std::uint8_t>(round));
+            record[0] = 0;
+            ASSERT_EQ(channel->BeginSession(), 1);
+            ASSERT_EQ(channel->WriteParamMemory(record.data(), 64, 64), 1);
+            ASSERT_EQ(channel->EndSession(), 1);
+            std::array<std::uint8_t, 64> back{};
+            ASSERT_EQ(channel->ReadParamMemory(back.data(), 64, 64), 1);
+            std::array<std::uint8_t, 6> status{};
+            ASSERT_EQ(channel->ReadStatusBlock(status.data(), 6, 0), 1);
+            if (back != record || status[0] != 100)
+                ++mismatches;
+        }
+    };
+    configurationRounds();
     stop = true;
     lighting.join();
     EXPECT_EQ(mismatches, 0);

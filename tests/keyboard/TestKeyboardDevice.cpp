@@ -47,8 +47,8 @@ class KeyboardDeviceTest : public KeypadFixture {};
 TEST_F(KeyboardDeviceTest, ConnectionReadsTheKeypadIntoThePageAndTheProfile) {
     memory->SetRecordMode(0, 6);
     keypad->PokeByte(sim::SimRegion::Param, 3, 1);  // speed 3
-    keypad->PokeByte(sim::SimRegion::Param, 20, 1); // 6-key flag
-    keypad->PokeByte(sim::SimRegion::Param, 21, 1); // Win lock
+    keypad->PokeByte(sim::SimRegion::Param, 20, 0); // 6-key flag off
+    keypad->PokeByte(sim::SimRegion::Param, 21, 1); // Win lock on
     Connect();
     ASSERT_TRUE(device->IsConfigValid());
     EXPECT_EQ(device->Config().keyCount, 21);
@@ -78,7 +78,7 @@ TEST_F(KeyboardDeviceTest, ConnectionReadsTheKeypadIntoThePageAndTheProfile) {
     EXPECT_EQ(device->GetLightInfo().red, 0xFF);
     EXPECT_TRUE(device->IsLightThreadRunning());
     // the onboard record in the page
-    EXPECT_TRUE(device->IsKey6FlagOn());
+    EXPECT_FALSE(device->IsKey6FlagOn());
     EXPECT_TRUE(device->IsWinLockOn());
     EXPECT_FALSE(device->IsWFlagOn());
     QWidget* lightPanel = device->FindPageControl(QStringLiteral("LightControlItem"));
@@ -91,7 +91,7 @@ TEST_F(KeyboardDeviceTest, ConnectionReadsTheKeypadIntoThePageAndTheProfile) {
     EXPECT_EQ(entry["LightInfo"]["SelectItem"].asInt(), 6);
     EXPECT_EQ(entry["LightInfo"]["Speed"].asInt(), 3);
     EXPECT_EQ(entry["KeyList"].size(), 170u);
-    EXPECT_EQ(entry["SystemStages"]["Key6Flag"].asInt(), 1);
+    EXPECT_EQ(entry["SystemStages"]["Key6Flag"].asInt(), 0);
     EXPECT_EQ(entry["SystemStages"]["WinFlag"].asInt(), 1);
 
     // connecting reads; it writes nothing
@@ -517,7 +517,7 @@ TEST_F(KeyboardDeviceTest, ASlotSwitchedOnTheKeypadIsReadAndRefreshedOnTheUiThre
 
     // a change now goes to slot 3 and leaves slot 0 as it was
     const auto slot0 = memory->OnboardRecord(0);
-    SetLighting(*device, 12, 1, 1, {5, 5, 5});
+    SetLighting(*device, 12, 1, 1, {5, 6, 7});
     device->SaveProfile();
     EXPECT_EQ(device->WriteOnboardProfile(0, 0, 1, 0, 0), 1);
     EXPECT_EQ(memory->OnboardRecord(3)[1], 12);
@@ -533,6 +533,51 @@ TEST_F(KeyboardDeviceTest, ASlotSwitchedOnTheKeypadIsReadAndRefreshedOnTheUiThre
     ASSERT_TRUE(WaitUntil([&] { return device->LastSyncCode() == 0x0FFF; }));
     EXPECT_EQ(refreshes, before);
     EXPECT_EQ(device->OnboardIndex(), 1);
+}
+
+// Slot 15 is the last onboard slot: its record is the last 64 bytes of the parameter
+// memory. A slot byte of 16 is no slot: the device keeps the slot it knows.
+TEST_F(KeyboardDeviceTest, TheLastOnboardSlotIsReadAndWrittenAndOneMoreIsRefused) {
+    sim::SimKeypadMemory::Record last{};
+    last[1] = 9;  // mode
+    last[2] = 2;  // brightness
+    last[3] = 1;  // speed 4 - 1
+    last[6] = 40; // red
+    last[7] = 50; // green
+    last[8] = 60; // blue
+    last[63] = 0xAB;
+    memory->SetOnboardRecord(15, last);
+    keypad->PokeByte(sim::SimRegion::Param, 0, 15);
+    Connect();
+    EXPECT_EQ(device->OnboardIndex(), 15);
+    const data::LightInfo read = device->GetLightInfo();
+    EXPECT_EQ(read.selectItem, 9);
+    EXPECT_EQ(read.light, 2);
+    EXPECT_EQ(read.speed, 3);
+    EXPECT_EQ((std::array{read.red, read.green, read.blue}),
+              (std::array<std::uint8_t, 3>{40, 50, 60}));
+
+    SetLighting(*device, 12, 1, 2, {5, 6, 7});
+    device->SaveProfile();
+    ASSERT_EQ(device->WriteOnboardProfile(0, 0, 1, 0, 0), 1);
+    const std::vector<std::uint8_t> param = keypad->Region(sim::SimRegion::Param);
+    ASSERT_EQ(param.size(), 16u * 64u);
+    EXPECT_EQ(param[0], 15);
+    EXPECT_EQ(param[15 * 64 + 1], 12);
+    EXPECT_EQ(param[15 * 64 + 2], 1);
+    EXPECT_EQ(param[15 * 64 + 3], 2); // 4 - speed
+    EXPECT_EQ(param[15 * 64 + 8], 7);
+    EXPECT_EQ(param[1023], 0) << "the whole record, to the last byte, was written";
+
+    // slot byte 16: the reread fails and the device stays on slot 15
+    keypad->PokeByte(sim::SimRegion::Param, 0, 16);
+    device->OnDeviceSync();
+    EXPECT_EQ(device->OnboardIndex(), 15);
+    SetLighting(*device, 13, 3, 0, {8, 9, 10});
+    device->SaveProfile();
+    ASSERT_EQ(device->WriteOnboardProfile(0, 0, 1, 0, 0), 1);
+    EXPECT_EQ(memory->OnboardRecord(15)[1], 13) << "written to the slot last known";
+    EXPECT_EQ(keypad->SessionViolations(), 0);
 }
 
 TEST_F(KeyboardDeviceTest, ARereadRequestReadsTheKeypadAgain) {
@@ -571,14 +616,27 @@ TEST_F(KeyboardDeviceTest, TheSystemSettingsShowInThePage) {
     EXPECT_TRUE(selected(QStringLiteral("polling_rate_option_0")));
     EXPECT_TRUE(selected(QStringLiteral("repeat_delay_check_0")));
 
-    // the flags and the polling rate travel in the onboard record
-    device->SaveProfile();
-    ASSERT_EQ(device->WriteOnboardProfile(0, 0, 1, 0, 0), 1);
-    const auto record = memory->OnboardRecord(0);
-    EXPECT_EQ(record[19], 0); // WFlag
-    EXPECT_EQ(record[20], 1); // Key6Flag
-    EXPECT_EQ(record[21], 1); // WinFlag
-    EXPECT_EQ(record[22], 3); // PollingRate
+    // the flags and the polling rate travel in the onboard record, each in its own byte
+    struct Flags {
+        std::uint8_t wFlag, key6Flag, winFlag;
+    };
+    for (const Flags f : {Flags{1, 0, 0}, Flags{0, 1, 0}, Flags{0, 0, 1}}) {
+        SCOPED_TRACE(testing::Message() << "W " << int{f.wFlag} << " Key6 " << int{f.key6Flag}
+                                        << " Win " << int{f.winFlag});
+        device->SetSystemSettings(data::PackHalves(40, 2), data::PackHalves(f.key6Flag, 3),
+                                  data::PackHalves(f.wFlag, f.winFlag));
+        device->RefreshPanel();
+        EXPECT_EQ(device->IsWFlagOn(), f.wFlag != 0);
+        EXPECT_EQ(device->IsKey6FlagOn(), f.key6Flag != 0);
+        EXPECT_EQ(device->IsWinLockOn(), f.winFlag != 0);
+        device->SaveProfile();
+        ASSERT_EQ(device->WriteOnboardProfile(0, 0, 1, 0, 0), 1);
+        const auto record = memory->OnboardRecord(0);
+        EXPECT_EQ(record[19], f.wFlag);
+        EXPECT_EQ(record[20], f.key6Flag);
+        EXPECT_EQ(record[21], f.winFlag);
+        EXPECT_EQ(record[22], 3); // polling rate
+    }
 }
 
 } // namespace

@@ -133,14 +133,36 @@ TEST(OnboardRecord, EncodesTheProfileSettings) {
     light.zzccLedMode = 2;
     light.customGroup = 5;
     light.oldLedmode = 9;
-    data::KeyboardSystemStages system{30, 1, 1, 3, 1, 1};
+    // repeat 30, delay 1, Key6 on, polling rate 3, W off, Win off
+    data::KeyboardSystemStages system{30, 1, 1, 3, 0, 0};
     const OnboardRecordBytes r = EncodeOnboardRecord(light, system, 0);
     const std::array<std::uint8_t, 26> expected = {0, 6, 3, 4, 1, 1, 10, 20, 30, 0, 0, 0, 0,
-                                                   0, 0, 0, 0, 0, 2, 1,  1,  1,  3, 0, 0, 5};
+                                                   0, 0, 0, 0, 0, 2, 0,  1,  0,  3, 0, 0, 5};
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(r[i], expected[i]) << i;
     for (std::size_t i = expected.size(); i < r.size(); ++i)
         EXPECT_EQ(r[i], 0) << i;
+}
+
+TEST(OnboardRecord, EachFlagTravelsInItsOwnByte) {
+    struct Case {
+        std::uint16_t wFlag, key6Flag, winFlag;
+    };
+    for (const Case c : {Case{1, 0, 0}, Case{0, 1, 0}, Case{0, 0, 1}}) {
+        SCOPED_TRACE(testing::Message()
+                     << "W " << c.wFlag << " Key6 " << c.key6Flag << " Win " << c.winFlag);
+        const data::KeyboardSystemStages system{30, 1, c.key6Flag, 2, c.wFlag, c.winFlag};
+        const OnboardRecordBytes r = EncodeOnboardRecord({}, system, 0);
+        EXPECT_EQ(r[19], c.wFlag);
+        EXPECT_EQ(r[20], c.key6Flag);
+        EXPECT_EQ(r[21], c.winFlag);
+        EXPECT_EQ(r[22], 2);
+
+        const OnboardState s = DecodeOnboardRecord(r, {});
+        EXPECT_EQ(s.wFlag, c.wFlag);
+        EXPECT_EQ(s.key6Flag, c.key6Flag);
+        EXPECT_EQ(s.winFlag, c.winFlag);
+    }
 }
 
 TEST(OnboardRecord, WritesHostModesAsZeroAndHoldsLevels) {
@@ -173,9 +195,9 @@ TEST(OnboardRecord, DecodesWithTheModeValueListAndClamps) {
     r[7] = 2;
     r[8] = 3;
     r[18] = 4;
-    r[19] = 1;
-    r[20] = 0;
-    r[21] = 1;
+    r[19] = 0;
+    r[20] = 1;
+    r[21] = 0;
     const std::vector<int> values = {0, 10, 40, 40};
     OnboardState s = DecodeOnboardRecord(r, values);
     EXPECT_EQ(s.light.selectItem, 2); // first position with that value
@@ -186,9 +208,9 @@ TEST(OnboardRecord, DecodesWithTheModeValueListAndClamps) {
     EXPECT_EQ((std::array{s.light.red, s.light.green, s.light.blue}),
               (std::array<std::uint8_t, 3>{1, 2, 3}));
     EXPECT_EQ(s.light.zzccLedMode, 4);
-    EXPECT_EQ(s.wFlag, 1);
-    EXPECT_EQ(s.key6Flag, 0);
-    EXPECT_EQ(s.winFlag, 1);
+    EXPECT_EQ(s.wFlag, 0);
+    EXPECT_EQ(s.key6Flag, 1);
+    EXPECT_EQ(s.winFlag, 0);
 
     r[1] = 77; // in no list: kept as read
     r[3] = 4;

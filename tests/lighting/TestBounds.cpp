@@ -141,7 +141,7 @@ TEST(Bounds, TrailNeverReadsPastItsPath) {
 TEST(Bounds, RippleFrontsUseRowsZeroToFiveOnly) {
     const KeyLayout& layout = FullMatrixLayout();
     KeyboardLightEngine engine(layout, std::make_unique<SeededRandom>(1));
-    engine.ApplyLightSettings(Settings(8, false, 1, 4, {9, 9, 9}), {}, {}, {});
+    engine.ApplyLightSettings(Settings(8, false, 1, 4, {9, 8, 7}), {}, {}, {});
     engine.OnKeyEvent(17, 1); // column 2, row 5
     engine.RunStep(8);
     engine.RunStep(8);
@@ -159,7 +159,7 @@ TEST(Bounds, RippleFrontsUseRowsZeroToFiveOnly) {
 TEST(Bounds, EdgeRippleSeedIsNoKey) {
     const KeyLayout& layout = FullMatrixLayout();
     KeyboardLightEngine engine(layout, std::make_unique<SeededRandom>(1));
-    engine.ApplyLightSettings(Settings(13, false, 1, 4, {9, 9, 9}), {}, {}, {});
+    engine.ApplyLightSettings(Settings(13, false, 1, 4, {9, 8, 7}), {}, {}, {});
     engine.RunStep(13);
     engine.RunStep(13); // fronts stamped once, still only at (9, 6)
     EXPECT_EQ(engine.State().intensity[60], 0);

@@ -82,8 +82,8 @@ const StepCase kStepCases[] = {
     {"TwinkleKey117", Settings(22, true, 1, 4), 1, 117, {206, 255, 0, 108}},
     {"TwinkleKey118", Settings(22, true, 1, 4), 1, 118, {206, 255, 0, 129}},
     // Mode 24: s = 1 lights the diagonal of keys 38 and 0 (I 255 - 5, P 0 + 3).
-    {"SweepSingleLit", Settings(24, false, 1, 4, {10, 10, 10}), 1, 38, {10, 10, 10, 249}},
-    {"SweepSingleDark", Settings(24, false, 1, 4, {10, 10, 10}), 1, 60, {10, 10, 10, 0}},
+    {"SweepSingleLit", Settings(24, false, 1, 4, kBlueish), 1, 38, {10, 20, 30, 249}},
+    {"SweepSingleDark", Settings(24, false, 1, 4, kBlueish), 1, 60, {10, 20, 30, 0}},
     {"SweepMulti", Settings(24, true, 1, 4), 1, 0, {255, 7, 0, 255}},
     // Mode 26: s = 64, B[64] = 255 -> 254; after 192 steps the second basic colour.
     {"BreathBasicFirst", Settings(26, false, 1, 4), 64, 60, {0, 255, 180, 254}},

@@ -35,7 +35,7 @@ struct OverlayCase {
 
 class OverlayKindTest : public ::testing::TestWithParam<OverlayCase> {};
 
-// Light 0 carries the entry; the effect below it is a fixed (7, 7, 7, 7).
+// Light 0 carries the entry; the effect below it is a fixed (7, 8, 9, 6).
 TEST_P(OverlayKindTest, GivesTheHandWorkedColour) {
     const OverlayCase& c = GetParam();
     OverlayPainter painter;
@@ -43,7 +43,7 @@ TEST_P(OverlayKindTest, GivesTheHandWorkedColour) {
     painter.SetList(list);
     LedColorBuffer colors{};
     for (int pass = 0; pass < c.passes; ++pass) {
-        colors[0] = {7, 7, 7, 7};
+        colors[0] = {7, 8, 9, 6};
         painter.Apply(colors, 0);
     }
     EXPECT_EQ(colors[0], c.expected) << c.name;
@@ -66,7 +66,7 @@ const OverlayCase kOverlayCases[] = {
      {255, 0, 0, 7}},
     // Out-of-range level and speed count as 4.
     {"BreathingClamped", Entry(OverlayKind::Breathing, 9, 200), 1, {100, 50, 25, 7}}, // B[8]
-    {"BreathingNeedsPresent", Entry(OverlayKind::Breathing, 4, 0, false), 3, {7, 7, 7, 7}},
+    {"BreathingNeedsPresent", Entry(OverlayKind::Breathing, 4, 0, false), 3, {7, 8, 9, 6}},
     // Static: the record's colour at its level, present or not.
     {"Static", Entry(OverlayKind::Static, 3, 0), 1, {100, 50, 25, 195}},
     {"StaticNotPresent", Entry(OverlayKind::Static, 1, 0, false), 1, {100, 50, 25, 65}},
@@ -76,7 +76,7 @@ const OverlayCase kOverlayCases[] = {
     {"CycleSlow", Entry(OverlayKind::ColorCycle, 2, 0), 28, {255, 3, 0, 130}},
     {"CycleWraps", Entry(OverlayKind::ColorCycle, 4, 4), 7 * 192, {255, 1, 0, 255}},
     {"CycleLast", Entry(OverlayKind::ColorCycle, 4, 4), 7 * 191, {255, 0, 0, 255}},
-    {"CycleNeedsPresent", Entry(OverlayKind::ColorCycle, 4, 4, false), 7, {7, 7, 7, 7}},
+    {"CycleNeedsPresent", Entry(OverlayKind::ColorCycle, 4, 4, false), 7, {7, 8, 9, 6}},
     // Off: black.
     {"Off", Entry(OverlayKind::Off, 4, 4), 1, {0, 0, 0, 0}},
 };
