@@ -1,5 +1,7 @@
 #include "PaintManagerUI.h"
 
+#include <QPointer>
+
 #include "SilentScope.h"
 
 #include <QAbstractButton>
@@ -185,7 +187,7 @@ CPaintManagerUI* CPaintManagerUI::FromControl(const QWidget* control) {
     for (const QWidget* w = control; w; w = w->parentWidget()) {
         const QVariant value = w->property(kManagerProperty);
         if (value.isValid()) {
-            return qobject_cast<CPaintManagerUI*>(value.value<QObject*>());
+            return qobject_cast<CPaintManagerUI*>(value.value<QPointer<QObject>>().data());
         }
     }
     return nullptr;
@@ -204,7 +206,9 @@ void CPaintManagerUI::WireControl(QWidget* control) {
     }
     control->setProperty(kWiredProperty, true);
     if (control == m_root) {
-        control->setProperty(kManagerProperty, QVariant::fromValue<QObject*>(this));
+        // a guarded pointer: controls that outlive the manager (children are deleted after
+        // their window's members) find no manager instead of a dangling one
+        control->setProperty(kManagerProperty, QVariant::fromValue(QPointer<QObject>(this)));
     }
     if (ControlName(control).isEmpty() && control != m_root) {
         return; // internal parts of composite widgets raise nothing
