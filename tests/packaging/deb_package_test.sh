@@ -24,7 +24,7 @@ done
 grep -q "^/usr/bin/vpc-\|/tests/\|/build/" "$work/files" && fail "build tools or tests in the package"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6core6 libqt6widgets6 libqt6dbus6 libqt6gui6 libjsoncpp libstdc++6 libc6; do
+for library in libqt6core6 libqt6widgets6 libqt6dbus6 libqt6gui6 libqt6svg6 libjsoncpp libstdc++6 libc6; do
     echo "$depends" | grep -q "$library" || fail "Depends lacks $library: $depends"
 done
 dpkg-deb -e "$deb" "$work/control"
