@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDBusContext>
 #include <QObject>
+#include <QString>
 #include <QtDBus/qtdbusglobal.h>
 #include <functional>
 
@@ -14,7 +16,10 @@ inline constexpr const char* kDBusInterfaceName = "com.vornapad.QMT58ControlCent
 // The kinds of game message; each starts game lighting the same way.
 enum class GameEvent { Start, End, Kill, Death };
 
-class CAppDBusService : public QObject {
+class CRemoteControl;
+struct RemoteResult;
+
+class CAppDBusService : public QObject, protected QDBusContext {
 
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.vornapad.QMT58ControlCenter")
@@ -25,6 +30,8 @@ public:
     void SetWorkToolAnswer(std::function<QByteArray()> answer) {
         m_workToolAnswer = std::move(answer);
     }
+    // Carries out the device requests below; without it they fail with "NotReady".
+    void SetRemoteControl(CRemoteControl* control) { m_remote = control; }
 
 public slots:
     // Asks the running instance to restore and raise its window.
@@ -41,6 +48,17 @@ public slots:
     // The updater's progress, handed to the settings window while it is open.
     void UpdateStatus(int status, int detail) { emit updateStatusReceived(status, detail); }
 
+    // Devices and their lighting and profiles, as vorna-ctl uses them. Queries answer JSON;
+    // a bad device, value or profile is a D-Bus error ("<interface>.Error.UnknownDevice",
+    // "OutOfRange", "UnknownProfile", "Failed", "NotReady") and nothing changes.
+    QString ListDevices();
+    QString GetLighting(const QString& device);
+    QString SetLighting(const QString& device, const QString& property, const QString& value);
+    QString ListProfiles(const QString& device);
+    QString SwitchProfile(const QString& device, const QString& profile);
+    void ExportProfile(const QString& device, const QString& profile, const QString& file);
+    QString ImportProfile(const QString& device, const QString& file);
+
 signals:
     void activateRequested();
     void gameLightingRequested(int kind, int mode);
@@ -52,6 +70,12 @@ signals:
 
 private:
     void RequestGameLighting(GameEvent event, int kind, int mode);
+    // The answer of a device request, or the D-Bus error it becomes.
+    QString Answer(const RemoteResult& result);
+    bool Ready();
+    // Answers an out-of-range value with a D-Bus error; always false.
+    bool Refuse(const QString& message);
 
     std::function<QByteArray()> m_workToolAnswer;
+    CRemoteControl* m_remote = nullptr;
 };

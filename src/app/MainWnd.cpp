@@ -4,6 +4,7 @@
 #include "AppMessages.h"
 
 #include "AboutWnd.h"
+#include "Autostart.h"
 #include "CorvaneUSBDevice.h"
 #include "DeviceList.h"
 #include "DeviceTable.h"
@@ -208,7 +209,12 @@ void CMainWnd::OnTrayLeftClick() {
 }
 
 void CMainWnd::ShowTrayMenu() {
-    const QString item = CMenuWnd::Popup(QString::fromUtf8(kTrayMenuFile), QCursor::pos(), this);
+    QStringList checked;
+    if (CAutostart().IsEnabled()) {
+        checked << QStringLiteral("autostart_menu");
+    }
+    const QString item =
+        CMenuWnd::Popup(QString::fromUtf8(kTrayMenuFile), QCursor::pos(), this, checked);
     if (!item.isEmpty()) {
         HandleMenuCommand(item);
     }
@@ -222,7 +228,23 @@ void CMainWnd::HandleMenuCommand(const QString& itemName) {
         ShowAboutWindow();
     } else if (itemName.compare(QLatin1String("setwnd_menu"), Qt::CaseInsensitive) == 0) {
         RestoreAndRaise(); // settings live in the main window until it has a settings window
+    } else if (itemName == QLatin1String("autostart_menu")) {
+        ToggleAutostart(); // in the tray menu until the settings window has the switch
     }
+}
+
+bool CMainWnd::ToggleAutostart(const QString& configFolder) {
+    const CAutostart autostart(configFolder.isEmpty() ? CAutostart::DefaultConfigFolder()
+                                                      : configFolder);
+    QString why;
+    const bool done = autostart.IsEnabled()
+                          ? autostart.Disable(&why)
+                          : autostart.Enable(QCoreApplication::applicationFilePath(), &why);
+    if (!done) {
+        qWarning("Cannot change the session autostart entry %s: %s",
+                 qPrintable(autostart.EntryPath()), qPrintable(why));
+    }
+    return done;
 }
 
 void CMainWnd::ShowAboutWindow() {

@@ -66,6 +66,9 @@ public:
     void ShowTrayMenu();
     // Runs a tray menu item by name: "exit" (exact), "about_menu", "setwnd_menu".
     void HandleMenuCommand(const QString& itemName);
+    // The tray menu's "autostart_menu": writes the session autostart entry (in configFolder,
+    // XDG_CONFIG_HOME when empty), or removes it when there is one; false when that failed.
+    bool ToggleAutostart(const QString& configFolder = QString());
     // The about window, modal; a request while one is open is ignored.
     void ShowAboutWindow();
     bool IsAboutWindowOpen() const { return !m_aboutWnd.isNull(); }

@@ -12,6 +12,8 @@ CStartOptions CStartOptions::Parse(const QStringList& arguments) {
             options.simulatedDevices << (named.isEmpty() ? QStringList{"keypad"} : named);
         } else if (argument == "--screenshot" && i + 1 < arguments.size()) {
             options.screenshotFile = arguments[++i];
+        } else if (argument == "--minimized") {
+            options.minimized = true;
         } else {
             qWarning("Unknown argument ignored: %s", qPrintable(argument));
         }

@@ -11,6 +11,8 @@ struct CStartOptions {
     QStringList simulatedDevices;
     // Save a picture of the main window there once it is shown, then end.
     QString screenshotFile;
+    // Start hidden in the tray (minimised where there is no tray), as the session's autostart does.
+    bool minimized = false;
 
     // Unknown arguments are reported and ignored; nothing here ends the program.
     static CStartOptions Parse(const QStringList& arguments);

@@ -11,6 +11,7 @@
 #include "MainWnd.h"
 #include "MsgWnd.h"
 #include "PrivateFont.h"
+#include "RemoteControl.h"
 #include "ShutdownSignals.h"
 #include "SimulatedDevices.h"
 #include "SingleInstance.h"
@@ -146,6 +147,8 @@ int RunControlCenter(int argc, char** argv) {
     }
 
     InitSkinResources();
+    qInfo("Skin folder: %s", qPrintable(CSkinResources::Instance().GetResourcePath()));
+    qInfo("Default data folder: %s", vpc::data::GetDefaultDataFolder().c_str());
     RegisterProgramMessages();
 
     // --simulate: the simulated products join the bus before discovery starts, and leave it
@@ -164,8 +167,13 @@ int RunControlCenter(int argc, char** argv) {
     auto mainWindow = std::make_unique<CMainWnd>();
     mainWindow->Create(nullptr, kMainWindowTitle, 0, 0, 800, 572);
     mainWindow->CenterWindow();
-    mainWindow->show();
+    if (options.minimized) {
+        mainWindow->HideToTray();
+    } else {
+        mainWindow->show();
+    }
     ReportUnusableUserData(*mainWindow);
+    std::unique_ptr<CRemoteControl> remoteControl;
     if (CAppDBusService* service = instance.Service()) {
         QObject::connect(service, &CAppDBusService::activateRequested, mainWindow.get(),
                          [&mainWindow] {
@@ -173,6 +181,8 @@ int RunControlCenter(int argc, char** argv) {
                              mainWindow->PostMessage(AppMessages().instanceActivate, 0, 1);
                          });
         ConnectBusService(*service, *mainWindow);
+        remoteControl = std::make_unique<CRemoteControl>(*mainWindow);
+        service->SetRemoteControl(remoteControl.get());
     }
     if (!options.screenshotFile.isEmpty()) {
         ScheduleScreenshot(*mainWindow, options.screenshotFile);
@@ -180,6 +190,10 @@ int RunControlCenter(int argc, char** argv) {
 
     QApplication::exec();
 
+    if (CAppDBusService* service = instance.Service()) {
+        service->SetRemoteControl(nullptr);
+    }
+    remoteControl.reset();
     mainWindow.reset();
     CSkinResources::Instance().Clear();
     instance.Release();

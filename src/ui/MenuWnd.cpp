@@ -29,6 +29,7 @@ std::unique_ptr<QMenu> CMenuWnd::BuildMenu(const QString& layoutFile, QWidget* p
             QAction* action = menu->addAction(skin.Translate(textId.isEmpty() ? name : textId));
             action->setObjectName(name);
             action->setProperty("textId", textId);
+            action->setCheckable(xml.attributes().value("checkable") == QLatin1String("true"));
         } else if (xml.name() == QLatin1String("Separator")) {
             menu->addSeparator();
         }
@@ -40,10 +41,16 @@ std::unique_ptr<QMenu> CMenuWnd::BuildMenu(const QString& layoutFile, QWidget* p
     return menu;
 }
 
-QString CMenuWnd::Popup(const QString& layoutFile, const QPoint& globalPosition, QWidget* parent) {
+QString CMenuWnd::Popup(const QString& layoutFile, const QPoint& globalPosition, QWidget* parent,
+                        const QStringList& checkedItems) {
     const std::unique_ptr<QMenu> menu = BuildMenu(layoutFile, parent);
     if (!menu) {
         return {};
+    }
+    for (QAction* action : menu->actions()) {
+        if (action->isCheckable()) {
+            action->setChecked(checkedItems.contains(action->objectName()));
+        }
     }
     const QAction* chosen = menu->exec(globalPosition);
     return chosen ? chosen->objectName() : QString();
