@@ -360,6 +360,10 @@ void CSimHidBackend::DeliverInput(CSimDevice& device, SimLink link,
                        [this, nodeId, report = std::move(report)] { DeliverNow(nodeId, report); });
 }
 
+bool CSimHidBackend::WaitForDelayedWork(std::chrono::milliseconds limit) {
+    return m_scheduler.WaitUntilIdle(limit);
+}
+
 void CSimHidBackend::StallWrites(CSimDevice& device, SimLink link, std::chrono::milliseconds span) {
     unsigned nodeId = 0;
     {

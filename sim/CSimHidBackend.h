@@ -44,6 +44,8 @@ public:
     std::string NotificationPath(const CSimDevice& device, SimLink link) const;
     // Opens that are registered for input now (closed ones drop out).
     std::size_t OpenConnectionCount() const;
+    // Waits until every late report and stall end queued so far has happened, at most limit.
+    bool WaitForDelayedWork(std::chrono::milliseconds limit);
 
     // IHidBackend
     bool ListInterfaces(std::vector<std::string>& paths) override;

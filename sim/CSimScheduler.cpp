@@ -24,6 +24,11 @@ void CSimScheduler::At(SimClock::time_point due, std::function<void()> task) {
     m_wake.notify_all();
 }
 
+bool CSimScheduler::WaitUntilIdle(std::chrono::milliseconds limit) {
+    std::unique_lock lock(m_mutex);
+    return m_idle.wait_for(lock, limit, [this] { return m_tasks.empty() && !m_running; });
+}
+
 void CSimScheduler::Stop() {
     {
         std::lock_guard lock(m_mutex);
@@ -31,6 +36,7 @@ void CSimScheduler::Stop() {
         m_tasks.clear();
     }
     m_wake.notify_all();
+    m_idle.notify_all();
     if (m_thread.joinable())
         m_thread.join();
 }
@@ -39,6 +45,7 @@ void CSimScheduler::Loop() {
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
         if (m_tasks.empty()) {
+            m_idle.notify_all();
             m_wake.wait(lock);
             continue;
         }
@@ -49,9 +56,11 @@ void CSimScheduler::Loop() {
         }
         std::function<void()> task = std::move(m_tasks.begin()->second);
         m_tasks.erase(m_tasks.begin());
+        m_running = true;
         lock.unlock();
         task();
         lock.lock();
+        m_running = false;
     }
 }
 

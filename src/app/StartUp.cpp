@@ -80,6 +80,9 @@ void ReportUnusableUserData(CMainWnd& window) {
         skin.Translate("user_data_unusable_text") + "\n" + QString::fromStdString(check.message);
     QTimer::singleShot(
         0, &window, [&window, text, title = skin.Translate("user_data_unusable_title")] {
+            // runs inside the notice's own event loop, once the notice is up
+            QTimer::singleShot(0, &window,
+                               [] { qInfo("Showing the unusable profile folder notice"); });
             ShowMessageBox(&window, title, text, window.PaintManager().GetDPI(), false, 0);
         });
 }

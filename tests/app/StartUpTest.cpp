@@ -71,7 +71,8 @@ TEST(StartUpTest, AnUnusableProfileFolderIsReportedAndTheProgramStillRuns) {
     ProgramProcess program(environment);
     ASSERT_TRUE(program.Start());
     EXPECT_TRUE(program.WaitForOutput("not-a-folder", 20000)) << qPrintable(program.Output());
-    QTest::qWait(300); // the notice is up, modal
+    EXPECT_TRUE(program.WaitForOutput("Showing the unusable profile folder notice", 20000))
+        << qPrintable(program.Output());
     program.Terminate();
     ASSERT_TRUE(program.WaitForExit(10000)) << "the notice does not hold the program";
     EXPECT_EQ(program.ExitStatus(), QProcess::NormalExit) << qPrintable(program.Output());

@@ -72,6 +72,7 @@ protected:
         window->Create(nullptr, "devices", 0, 0, 800, 572);
         DeviceListHooks hooks;
         hooks.firstPassDone = [this] { ++firstPasses; };
+        hooks.waitingForUi = [this] { ++handOffWaits; };
         list = std::make_unique<CDeviceList>(*window, std::move(hooks), bus);
         window->list = list.get();
         list->CreateInitialDevices();
@@ -125,6 +126,7 @@ protected:
     std::unique_ptr<Sink> sink;
     std::unique_ptr<CDiscoveryThread> discovery;
     std::atomic<int> firstPasses{0};
+    std::atomic<int> handOffWaits{0};
 };
 
 } // namespace
@@ -284,8 +286,13 @@ TEST_F(DeviceListTest, TheDiscoveryThreadHandsArrivalsToTheUiThreadAndStopsWhile
     // the activation follows the first pass's arrivals
     ASSERT_TRUE(QTest::qWaitFor([&] { return firstPasses.load() == 1; }, 5000));
     // now block the UI thread's event loop while the thread has something to hand over
+    const int waitsBefore = handOffWaits.load();
     keypad->UnplugCable();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // this thread does not run its event loop: the removal stays queued, the thread waits
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (handOffWaits.load() == waitsBefore && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_GT(handOffWaits.load(), waitsBefore) << "the discovery thread saw the unplug";
     list->StopWorkers(); // the thread waits for the UI thread: the stop must end that wait
     EXPECT_EQ(list->Discovery(), nullptr);
     QTest::qWait(50); // a hand-off left in the queue is dropped, not run

@@ -1,4 +1,4 @@
-// The supported-device table, path parsing, slotList and the discovery passes.
+// The supported-device table, slotList and the discovery passes.
 #include "DeviceTestSupport.h"
 
 #include "CSimMousePad.h"
@@ -13,28 +13,6 @@
 
 using namespace vpc;
 using namespace vpc::devices;
-
-TEST(DevicePath, NumbersAreReadIgnoringCaseAndAbsentOnesAreZero) {
-    struct Case {
-        const char* path;
-        std::uint16_t vid, pid, mi, col;
-    };
-    const Case cases[] = {
-        {"/dev/hidraw3#vid_320f&pid_5055&mi_01&col04", 0x320F, 0x5055, 1, 4},
-        {"\\\\?\\HID#VID_320F&PID_5088&MI_01&COL03#7&1a2b", 0x320F, 0x5088, 1, 3},
-        {"/dev/hidraw9#vid_0c76&pid_1630&mi_03", 0x0C76, 0x1630, 3, 0},
-        {"sim:hid7#vid_320F&pid_221d&mi_01&col0a", 0x320F, 0x221D, 1, 10},
-        {"no numbers here", 0, 0, 0, 0},
-        {"vid_&pid_zz&mi_&col", 0, 0, 0, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
-        EXPECT_EQ(PathVendorId(c.path), c.vid);
-        EXPECT_EQ(PathProductId(c.path), c.pid);
-        EXPECT_EQ(PathInterfaceNumber(c.path), c.mi);
-        EXPECT_EQ(PathCollectionNumber(c.path), c.col);
-    }
-}
 
 TEST(DeviceTable, PartnersNameEachOtherAndEqualityIgnoresBinding) {
     const auto& table = SupportedDeviceTable();

@@ -432,7 +432,7 @@ TEST_F(SimChannelTest, ReturnCodesFromDeviceFaults) {
             EXPECT_EQ(status[0], 100);
         // the channel works normally afterwards, whatever the device left queued
         keypad->ClearFaults();
-        std::this_thread::sleep_for(c.fault.kind == SimFaultKind::StallWrites ? 400ms : 0ms);
+        ASSERT_TRUE(bus->WaitForDelayedWork(5s)) << "the stall ends, late replies arrive";
         status.fill(0);
         EXPECT_EQ(channel->ReadStatusBlock(status.data(), status.size(), 0), 1);
         EXPECT_EQ(status[0], 100);
@@ -458,7 +458,8 @@ TEST_F(SimChannelTest, ReplyAfterTheTimeLimitIsNotTakenForTheNextEcho) {
     EXPECT_EQ(channel->ReadStatusBlock(status.data(), status.size(), 0), 0);
     EXPECT_GE(std::chrono::steady_clock::now() - start, 1900ms);
     keypad->PokeByte(SimRegion::Status, 0, 22);
-    std::this_thread::sleep_for(500ms); // the stale reply (battery 11) is now queued
+    // the stale reply (battery 11) is queued before the next exchange starts
+    ASSERT_TRUE(bus->WaitForDelayedWork(5s));
     EXPECT_EQ(channel->ReadStatusBlock(status.data(), status.size(), 0), 1);
     EXPECT_EQ(status[0], 22);
 }

@@ -18,7 +18,7 @@ using vpc::sim::SimLink;
 namespace vpc::test {
 namespace {
 
-TEST(HidPathTest, NumbersFromThePath) {
+TEST(HidPathTest, NumbersFromThePathIgnoringCaseAbsentOnesZero) {
     struct Case {
         const char* path;
         std::uint16_t vid, pid, mi, col;
@@ -27,8 +27,11 @@ TEST(HidPathTest, NumbersFromThePath) {
              Case{"sim:hid3#vid_320f&pid_5055&mi_01&col04", 0x320F, 0x5055, 1, 4},
              Case{"/dev/hidraw7#VID_0C76&PID_1630&MI_03", 0x0C76, 0x1630, 3, 0},
              Case{"\\\\?\\hid#vid_320f&pid_1004&mi_01&Col0A#7&1234", 0x320F, 0x1004, 1, 10},
+             Case{"\\\\?\\HID#VID_320F&PID_5088&MI_01&COL03#7&1a2b", 0x320F, 0x5088, 1, 3},
+             Case{"sim:hid7#vid_320F&pid_221d&mi_02&col0b", 0x320F, 0x221D, 2, 11},
              Case{"no numbers here", 0, 0, 0, 0},
              Case{"mi_05col06", 0, 0, 0, 0},
+             Case{"vid_&pid_zz&mi_&col", 0, 0, 0, 0},
          }) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(hid::PathVendorId(c.path), c.vid);
@@ -156,57 +159,6 @@ TEST_F(SimHidDeviceTest, ReportsReachOnlyTheirCollection) {
     EXPECT_EQ(got, 0u);
 }
 
-TEST_F(SimHidDeviceTest, TimeOutLeavesTheHandleUsable) {
-    keypad->PlugCable();
-    CHidDevice device(bus);
-    ASSERT_TRUE(
-        device.Open(bus->NotificationPath(*keypad, SimLink::Cable), true, false, true, false));
-    std::array<std::uint8_t, 8> buffer{};
-    std::size_t got = 99;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(device.Read(buffer.data(), buffer.size(), &got, 200));
-    const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(waited, 195ms);
-    EXPECT_LT(waited, 1000ms);
-    EXPECT_EQ(got, 0u);
-    EXPECT_FALSE(device.IsReadPending());
-    keypad->SendNotification(1026);
-    EXPECT_TRUE(device.Read(buffer.data(), buffer.size(), &got, 200));
-    EXPECT_EQ(got, 3u);
-}
-
-TEST_F(SimHidDeviceTest, CloseFromAnotherThreadWakesAnEndlessRead) {
-    keypad->PlugCable();
-    CHidDevice device(bus);
-    ASSERT_TRUE(
-        device.Open(bus->NotificationPath(*keypad, SimLink::Cable), true, false, true, false));
-    std::atomic<bool> returned{false};
-    bool result = true;
-    std::thread reader([&] {
-        std::array<std::uint8_t, 8> buffer{};
-        result = device.Read(buffer.data(), buffer.size(), nullptr, CHidDevice::kInfinite);
-        returned = true;
-    });
-    while (!device.IsReadPending())
-        std::this_thread::sleep_for(1ms);
-    std::this_thread::sleep_for(20ms);
-    EXPECT_FALSE(returned.load());
-    const auto start = std::chrono::steady_clock::now();
-    device.Close();
-    // the reader may not have stored its result yet, but its transfer has ended
-    EXPECT_FALSE(device.IsReadPending()) << "Close returns only after the read ended";
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
-    reader.join();
-    EXPECT_FALSE(result);
-    EXPECT_FALSE(device.IsOpen());
-    // Open clears the cancel again
-    ASSERT_TRUE(
-        device.Open(bus->NotificationPath(*keypad, SimLink::Cable), true, false, true, false));
-    keypad->SendNotification(7);
-    std::array<std::uint8_t, 8> buffer{};
-    EXPECT_TRUE(device.Read(buffer.data(), buffer.size(), nullptr, 200));
-}
-
 TEST_F(SimHidDeviceTest, CloseWakesEveryWaitingTransfer) {
     keypad->PlugCable();
     CHidDevice device(bus);
@@ -233,27 +185,6 @@ TEST_F(SimHidDeviceTest, CloseWakesEveryWaitingTransfer) {
     EXPECT_FALSE(reader.get());
     EXPECT_FALSE(writer.get());
     EXPECT_TRUE(keypad->AcceptedPackets().empty());
-}
-
-TEST_F(SimHidDeviceTest, UnplugEndsAWaitingReadAtOnce) {
-    keypad->PlugCable();
-    CHidDevice device(bus);
-    ASSERT_TRUE(device.Open(bus->CommandPath(*keypad, SimLink::Cable), true, true, true, false));
-    bool result = true;
-    std::thread reader([&] {
-        std::array<std::uint8_t, 64> buffer{};
-        result = device.Read(buffer.data(), buffer.size(), nullptr, CHidDevice::kInfinite);
-    });
-    while (!device.IsReadPending())
-        std::this_thread::sleep_for(1ms);
-    const auto start = std::chrono::steady_clock::now();
-    keypad->UnplugCable();
-    reader.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
-    EXPECT_FALSE(result);
-    std::array<std::uint8_t, 64> buffer{};
-    EXPECT_FALSE(device.Write(buffer.data(), buffer.size(), nullptr, 100));
-    EXPECT_FALSE(device.Read(buffer.data(), buffer.size(), nullptr, CHidDevice::kInfinite));
 }
 
 } // namespace

@@ -60,19 +60,6 @@ DeviceKind KindOfModel(std::uint16_t modelCode) {
     }
 }
 
-std::uint16_t PathVendorId(std::string_view path) {
-    return hid::PathVendorId(path);
-}
-std::uint16_t PathProductId(std::string_view path) {
-    return hid::PathProductId(path);
-}
-std::uint16_t PathInterfaceNumber(std::string_view path) {
-    return hid::PathInterfaceNumber(path);
-}
-std::uint16_t PathCollectionNumber(std::string_view path) {
-    return hid::PathCollectionNumber(path);
-}
-
 const std::array<DeviceOptionRow, kDeviceOptionRowCount>& DeviceOptionTable() {
     static constexpr const char* kEntry = "XML\\CustomControlXML\\DeviceOption.xml";
     static constexpr const char* kGroup = "tab_header_device";

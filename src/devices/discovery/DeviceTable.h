@@ -2,6 +2,8 @@
 // product is reached, the identity and run-time slot of such a row, and the two device tables.
 #pragma once
 
+#include "HidPath.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -74,12 +76,12 @@ inline bool IsSwitchableKind(DeviceKind kind) {
     return kind == DeviceKind::Keyboard || kind == DeviceKind::Mouse;
 }
 
-// Numbers in an interface path ("...vid_320f&pid_5055&mi_01&col04..."): the hexadecimal
-// number after the key, ignoring case; 0 when the key is absent.
-std::uint16_t PathVendorId(std::string_view path);
-std::uint16_t PathProductId(std::string_view path);
-std::uint16_t PathInterfaceNumber(std::string_view path);
-std::uint16_t PathCollectionNumber(std::string_view path);
+// Numbers in an interface path ("...vid_320f&pid_5055&mi_01&col04..."), read as every backend
+// writes them.
+using hid::PathCollectionNumber;
+using hid::PathInterfaceNumber;
+using hid::PathProductId;
+using hid::PathVendorId;
 
 // One row of the device option table: how the device list shows a kind of device.
 struct DeviceOptionRow {

@@ -290,6 +290,7 @@ void CDeviceList::StartDiscovery() {
         m_window.SendMessage(kUmDeviceRemoved, static_cast<WPARAM>(slot), 0);
     };
     handlers.firstPassDone = m_hooks.firstPassDone;
+    handlers.waitingForUi = m_hooks.waitingForUi;
     handlers.accessDenied = [this](const std::string& path) {
         if (m_accessDeniedShown)
             return;

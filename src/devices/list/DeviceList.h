@@ -38,7 +38,8 @@ struct DeviceListHooks {
     std::function<bool()> keyCaptureRunning; // a key capture would be cut off
     std::function<void()> resetKeyCapture;   // after UM_KEY_CAPTURE 0 was sent
     std::function<void(bool offered)> syncLightingOffered;
-    std::function<void()> firstPassDone;                   // runs on the discovery thread
+    std::function<void()> firstPassDone; // runs on the discovery thread
+    std::function<void()> waitingForUi;  // discovery thread, a hand-off is queued for the UI
     std::function<void(const QString& path)> accessDenied; // once, on the UI thread
     std::function<QString()> profileBaseName;
 };

@@ -51,6 +51,8 @@ bool CDiscoveryHandOff::RunAndWait(std::function<void()> call) {
             shared->changed.notify_all();
         },
         Qt::QueuedConnection);
+    if (m_handlers.waitingForUi)
+        m_handlers.waitingForUi();
     std::unique_lock lock(shared->mutex);
     shared->changed.wait(lock, [&] { return *done || shared->aborted; });
     return *done;

@@ -20,6 +20,7 @@ public:
         std::function<void(int slot)> arrived;                // UI thread
         std::function<void(int slot)> removed;                // UI thread
         std::function<void()> firstPassDone;                  // discovery thread
+        std::function<void()> waitingForUi;                   // discovery thread
         std::function<void(const std::string&)> accessDenied; // UI thread
     };
 
