@@ -1,5 +1,6 @@
 #include "SimulatedDevices.h"
 
+#include "CSimMouse.h"
 #include "CSimMousePad.h"
 
 #include "HidrawBackend.h"
@@ -50,6 +51,14 @@ CSimulatedDevices::CSimulatedDevices(const std::vector<std::string>& kinds)
             else
                 keypad->PlugReceiver();
             m_devices.push_back(keypad);
+        } else if (kind == "mouse" || kind == "mouse-receiver") {
+            auto mouse = CSimMouse::Create();
+            m_bus->Attach(mouse);
+            if (kind == "mouse")
+                mouse->PlugCable();
+            else
+                mouse->PlugReceiver();
+            m_devices.push_back(mouse);
         } else if (kind == "mousepad") {
             auto pad = CSimMousePad::Create();
             m_bus->Attach(pad);

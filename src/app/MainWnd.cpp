@@ -5,6 +5,7 @@
 
 #include "AboutWnd.h"
 #include "Autostart.h"
+#include "ColorSelectWnd.h"
 #include "CorvaneUSBDevice.h"
 #include "DeviceList.h"
 #include "DeviceTable.h"
@@ -13,6 +14,7 @@
 #include "LightControlUI.h"
 #include "LightingRoutes.h"
 #include "MenuWnd.h"
+#include "MouseRoutes.h"
 #include "MsgWnd.h"
 #include "ProfileRoutes.h"
 #include "SkinFrame.h"
@@ -296,6 +298,15 @@ void CMainWnd::RegisterRoutes() {
     };
     vpc::panels::RegisterProfileRoutes(m_dispatcher.Routes(), std::move(profileServices));
     vpc::panels::RegisterLightingRoutes(m_dispatcher.Routes(), {[this] { SynchroniseLighting(); }});
+    vpc::panels::MouseRouteServices mouseServices;
+    mouseServices.screenPixels = [this] { return ScreenPixels(); };
+    mouseServices.showMessage = [this](const QString& textId) {
+        ShowMessageBox(this, QString(), textId, PaintManager().GetDPI(), true, 0);
+    };
+    mouseServices.chooseColour = [this](std::uint32_t start) {
+        return vpc::panels::CColorSelectWnd::Choose(this, start, PaintManager().GetDPI());
+    };
+    vpc::panels::RegisterMouseRoutes(m_dispatcher.Routes(), std::move(mouseServices));
 }
 
 void CMainWnd::ShowLightControlState() {

@@ -116,6 +116,16 @@ void CCorvaneUSBDevice::Init() {
     }
 }
 
+void CCorvaneUSBDevice::AssignKeyButton(int index, QWidget* button) {
+    if (index >= 0 && index < static_cast<int>(m_keyButtons.size()))
+        m_keyButtons[static_cast<std::size_t>(index)] = button;
+}
+
+void CCorvaneUSBDevice::AssignLedButton(int index, QWidget* button) {
+    if (index >= 0 && index < static_cast<int>(m_ledButtons.size()))
+        m_ledButtons[static_cast<std::size_t>(index)] = button;
+}
+
 void CCorvaneUSBDevice::OnDeviceArrived() {
     std::uint8_t info[kInfoBlockSize] = {};
     if (Channel().ReadInfoBlock(info) == hid::CCommandChannel::kOk)

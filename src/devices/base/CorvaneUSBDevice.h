@@ -205,6 +205,11 @@ signals:
     void notificationArrived(int link, int usage);
 
 protected:
+    // The device classes that find their buttons themselves hand them over here (indexes
+    // outside the capacity are ignored), and name the area that previews the LEDs.
+    void AssignKeyButton(int index, QWidget* button);
+    void AssignLedButton(int index, QWidget* button);
+    void SetKeyLightArea(QWidget* area) { m_keyLightArea = area; }
     // Shows an LED's colour on its key in the page's preview (while previews are on).
     void ShowLedPreview(int index, const lighting::LedColor& color);
     // Sets a lit LED's colour on one key button.

@@ -9,6 +9,7 @@
 #include "DeviceLog.h"
 #include "KeyTableImage.h"
 #include "KeyboardTables.h"
+#include "MacroDownload.h"
 
 #include "ControlUI.h"
 #include "JsonAccess.h"
@@ -886,49 +887,14 @@ int CCorvaneKeyboardDevice::WriteOnboardProfile(int slot, int value, int, int, i
 }
 
 int CCorvaneKeyboardDevice::DownloadMacros(const std::vector<int>& macroIndexes) {
-    constexpr int kMacroImageUnit = 128; // bytes per unit of information byte 6
-    constexpr int kLongestMacroHalf = 128;
-    // a failure is never 0: 0 means the macros are on the keypad
-    const auto failed = [](int result) {
-        return result < 0 ? result : CCommandChannel::kNotWritten;
-    };
     m_macroHalfCounts.clear();
     if (!Channel().IsEnabled())
         return CCommandChannel::kNotWritten;
-    std::array<std::uint8_t, CCommandChannel::kInfoBlockSize> info{};
-    const int read = m_memory.ReadInfo(info);
-    if (read != CCommandChannel::kOk)
-        return failed(read);
-    SetInfoBlock(info.data(), info.size());
-    const data::CMacroStore store(UserFolderPath());
-    const std::vector<data::MacroInfo> macros = store.List();
-    if (macros.empty() || macroIndexes.empty())
-        return 0;
-    // each macro file is read once; the image is built from what was read
-    std::vector<data::EncodedMacro> image;
-    for (const int index : macroIndexes) {
-        data::EncodedMacro encoded;
-        if (index >= 0 && index < static_cast<int>(macros.size()))
-            for (const Json::Value& action : store.Events(index))
-                encoded.push_back(data::EncodeMacroAction(action));
-        m_macroHalfCounts.push_back(static_cast<int>(encoded.size() / 2));
-        image.push_back(std::move(encoded));
-    }
-    if (std::any_of(m_macroHalfCounts.begin(), m_macroHalfCounts.end(),
-                    [](int half) { return half >= kLongestMacroHalf; }))
-        return 0; // the keypad cannot play it: nothing is written, the caller says so
-    const std::size_t length = data::MacroImageLength(image);
-    const std::size_t capacity = std::size_t{info[6]} * kMacroImageUnit;
-    if (length > capacity)
-        return static_cast<int>(((length - capacity) >> 2) + 1);
-    const std::vector<std::uint8_t> bytes = data::BuildMacroImage(image);
-    if (bytes.empty())
-        return CCommandChannel::kNotWritten;
-    const CommandSession session(Channel());
-    if (!session.IsOpen())
-        return failed(session.BeginResult());
-    const int written = Channel().WriteMacroData(bytes.data(), bytes.size());
-    return written == CCommandChannel::kOk ? 0 : failed(written);
+    MacroDownloadResult download = DownloadMacroImage(Channel(), UserFolderPath(), macroIndexes);
+    if (download.infoRead)
+        SetInfoBlock(download.info.data(), download.info.size());
+    m_macroHalfCounts = std::move(download.halfCounts);
+    return download.result;
 }
 
 int CCorvaneKeyboardDevice::DownloadKeyList(int slot, const std::vector<data::KeyEntry>& keys) {

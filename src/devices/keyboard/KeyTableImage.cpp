@@ -34,15 +34,20 @@ void ResetToDefault(data::KeyEntry& entry) {
 KeyTableImage BuildKeyTableImage(std::span<const std::uint8_t> readTable, int keyCount,
                                  const KeyboardKeyMaps& maps,
                                  const std::vector<data::KeyEntry>& keys, int macroCount) {
+    return BuildKeyTableImage(readTable, keyCount, maps.position, PadKeyList(keys), macroCount);
+}
+
+KeyTableImage BuildKeyTableImage(std::span<const std::uint8_t> readTable, int keyCount,
+                                 std::span<const std::uint8_t> positions,
+                                 const std::vector<data::KeyEntry>& list, int macroCount) {
     KeyTableImage image;
     if (keyCount < 1 || keyCount > kMaxDeviceKeys)
         return image;
     const auto n = static_cast<std::size_t>(keyCount);
     image.bytes.assign(n * 3, 0);
     std::copy_n(readTable.begin(), std::min(readTable.size(), n * 3), image.bytes.begin());
-    const std::vector<data::KeyEntry> list = PadKeyList(keys);
-    for (std::size_t i = 0; i < kUiKeyCount; ++i) {
-        const std::uint8_t p = maps.position[i];
+    for (std::size_t i = 0; i < positions.size() && i < list.size(); ++i) {
+        const std::uint8_t p = positions[i];
         if (p == kNoEntry || p >= n)
             continue;
         data::KeyEntry e = list[i];
@@ -67,10 +72,15 @@ KeyTableImage BuildKeyTableImage(std::span<const std::uint8_t> readTable, int ke
 
 std::vector<int> UsedMacros(const KeyboardKeyMaps& maps, const std::vector<data::KeyEntry>& keys,
                             int macroCount) {
+    return UsedMacros(maps.position, keys, macroCount);
+}
+
+std::vector<int> UsedMacros(std::span<const std::uint8_t> positions,
+                            const std::vector<data::KeyEntry>& keys, int macroCount) {
     std::vector<int> used;
-    const std::size_t count = std::min(keys.size(), kUiKeyCount);
+    const std::size_t count = std::min(keys.size(), positions.size());
     for (std::size_t i = 0; i < count; ++i) {
-        if (maps.position[i] == kNoEntry || !keys[i].IsMacro())
+        if (positions[i] == kNoEntry || !keys[i].IsMacro())
             continue;
         const int macro = keys[i].current.assignment.code1;
         if (macro < macroCount && std::find(used.begin(), used.end(), macro) == used.end())

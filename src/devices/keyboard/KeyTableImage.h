@@ -31,6 +31,14 @@ KeyTableImage BuildKeyTableImage(std::span<const std::uint8_t> readTable, int ke
                                  const KeyboardKeyMaps& maps,
                                  const std::vector<data::KeyEntry>& keys, int macroCount);
 
+// The same for any device: positions[i] is UI slot i's device position (kNoEntry for none)
+// and keys holds one entry per slot, already padded.
+KeyTableImage BuildKeyTableImage(std::span<const std::uint8_t> readTable, int keyCount,
+                                 std::span<const std::uint8_t> positions,
+                                 const std::vector<data::KeyEntry>& keys, int macroCount);
+std::vector<int> UsedMacros(std::span<const std::uint8_t> positions,
+                            const std::vector<data::KeyEntry>& keys, int macroCount);
+
 // `GetUsedMacros`: distinct macro indexes below macroCount of macro keys with a position,
 // in order of first use.
 std::vector<int> UsedMacros(const KeyboardKeyMaps& maps, const std::vector<data::KeyEntry>& keys,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "KeyLayout.h"
+#include "LightEngine.h"
 #include "LightTypes.h"
 #include "OverlayPainter.h"
 #include "RandomSource.h"
@@ -42,7 +43,7 @@ std::int64_t MusicHeight(std::int32_t level, bool capAt500);
 // Every public operation takes the engine's lock, so the light thread, the UI thread
 // and the music and screen-colour inputs may call it concurrently. The private steps
 // assume the lock is held.
-class KeyboardLightEngine {
+class KeyboardLightEngine : public ILightEngine {
 public:
     explicit KeyboardLightEngine(const KeyLayout& layout = KeypadLayout(),
                                  std::unique_ptr<RandomSource> random = nullptr);
@@ -71,22 +72,22 @@ public:
 
     // One pass of the light thread at tick `tick`: the mode's step when its interval
     // has elapsed (or the light sequence), then the overlays.
-    void RunPass(std::uint64_t tick);
+    void RunPass(std::uint64_t tick) override;
     // Runs the effect step of a mode once, as a pass would (no interval, no overlays).
     void RunStep(int lightingMode);
 
     // True when passes without new input would leave the colours as they are: a mode that
     // paints a fixed picture (or no mode step and no light sequence to play), painted at
     // least once since the last input, and no overlay that moves.
-    bool IsStill() const;
+    bool IsStill() const override;
     // Goes up with every input that may change what the passes paint.
-    std::uint64_t InputCount() const { return inputCount_.load(); }
+    std::uint64_t InputCount() const override { return inputCount_.load(); }
     // Goes up whenever the colours change: a pass that painted something else, a colour
     // stored directly.
     std::uint64_t FrameVersion() const { return frameVersion_.load(); }
     // Called on the calling thread, outside the engine's lock, after an input and after
     // the colours changed. Empty by default.
-    void SetInputListener(std::function<void()> listener);
+    void SetInputListener(std::function<void()> listener) override;
     void SetFrameListener(std::function<void()> listener);
 
     // The colours as the last pass left them.

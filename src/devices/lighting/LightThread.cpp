@@ -6,7 +6,7 @@
 
 namespace vpc::lighting {
 
-LightThread::LightThread(KeyboardLightEngine& engine, TickSource& ticks, std::uint64_t ticksPerWake)
+LightThread::LightThread(ILightEngine& engine, TickSource& ticks, std::uint64_t ticksPerWake)
     : engine_(engine), ticks_(ticks), ticksPerWake_(std::max<std::uint64_t>(ticksPerWake, 1)) {}
 
 LightThread::~LightThread() {

@@ -3,7 +3,7 @@
 // and prompt to stop.
 #pragma once
 
-#include "KeyboardLightEngine.h"
+#include "LightEngine.h"
 #include "StopSignal.h"
 #include "TickSource.h"
 
@@ -22,7 +22,7 @@ public:
     // The engine passes once for every tick; the thread wakes once per `ticksPerWake`
     // ticks and runs the passes of the ticks since its last wake, in order. A reader
     // that looks less often than every tick sees the same colours at fewer wake-ups.
-    LightThread(KeyboardLightEngine& engine, TickSource& ticks, std::uint64_t ticksPerWake = 1);
+    LightThread(ILightEngine& engine, TickSource& ticks, std::uint64_t ticksPerWake = 1);
     ~LightThread();
     LightThread(const LightThread&) = delete;
     LightThread& operator=(const LightThread&) = delete;
@@ -56,7 +56,7 @@ private:
     void Run(std::uint64_t firstTick);
     void SetGate(std::atomic<bool>& gate, bool open);
 
-    KeyboardLightEngine& engine_;
+    ILightEngine& engine_;
     TickSource& ticks_;
     const std::uint64_t ticksPerWake_;
     StopSignal stop_;

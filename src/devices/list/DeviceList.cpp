@@ -1,6 +1,7 @@
 #include "DeviceList.h"
 
 #include "CorvaneKeyboardDevice.h"
+#include "CorvaneMouseDevice.h"
 #include "CorvaneUSBDevice.h"
 #include "DeviceLog.h"
 #include "DeviceOptionUI.h"
@@ -57,6 +58,8 @@ void RegisterDeviceControls() {
     factory.RegisterControl(CCorvaneUSBDevice::kClassName, [] { return new CCorvaneUSBDevice(); });
     factory.RegisterControl(CCorvaneKeyboardDevice::kClassName,
                             [] { return new CCorvaneKeyboardDevice(); });
+    factory.RegisterControl(CCorvaneMouseDevice::kFactoryName,
+                            [] { return new CCorvaneMouseDevice(); });
     factory.RegisterControl(CDeviceOptionUI::kClassName, [] { return new CDeviceOptionUI(); });
     factory.RegisterControl(CMpDevicePowerUI::kClassName, [] { return new CMpDevicePowerUI(); });
 }

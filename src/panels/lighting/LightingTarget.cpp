@@ -17,9 +17,12 @@ namespace {
 
 constexpr const char* kThrottleName = "lightWriteThrottle";
 
-QSize ScreenSize() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->size() : QSize();
+// The screen the device's window is on, in physical pixels.
+QSize ScreenSize(const QWidget* device) {
+    const QScreen* screen = device && device->window() ? device->window()->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() * screen->devicePixelRatio() : QSize();
 }
 
 } // namespace
@@ -57,7 +60,7 @@ void CLightingTarget::Store(const data::LightInfo& record) {
 void CLightingTarget::Commit() {
     if (!m_device)
         return;
-    const QSize screen = ScreenSize();
+    const QSize screen = ScreenSize(m_device);
     m_device->SaveProfile();
     m_device->ApplyLightSettings();
     m_device->WriteOnboardProfile(0, 0, 1, screen.width(), screen.height());
