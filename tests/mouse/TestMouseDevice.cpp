@@ -346,6 +346,25 @@ TEST_F(MouseDeviceTest, ALightingModeAboveElevenIsWrittenAsZero) {
     EXPECT_EQ(mouse->Record(0)[3], 0) << "4 - speed 4";
 }
 
+TEST_F(MouseDeviceTest, TheLightThreadAnimatesTheLedButtonsOfTheShownPage) {
+    Connect();
+    device->show();
+    QWidget* led = device->LedButton(3);
+    ASSERT_NE(led, nullptr);
+    EXPECT_EQ(device->PreviewControl(), Control("mouse_device_key_light"));
+    // the default profile's wave: group 3 (LEDs 3 and 10) takes its colours off the wheel
+    ASSERT_TRUE(WaitUntil([&] {
+        device->SendLightFrame(); // what the device entry's frame timer does
+        const auto word = led->property("ledColor").toUInt();
+        return word != 0 && word != 0xFFFFFFu;
+    }));
+    const auto first = led->property("ledColor").toUInt();
+    EXPECT_TRUE(WaitUntil([&] {
+        device->SendLightFrame();
+        return led->property("ledColor").toUInt() != first;
+    })) << "and moves on";
+}
+
 TEST(SimulatedMice, PlugInOnTheLinkTheirKindNames) {
     sim::CSimulatedDevices devices({"keypad", "mouse-receiver", "mouse"});
     EXPECT_TRUE(devices.UnknownKinds().empty());

@@ -130,12 +130,13 @@ void CCorvaneMouseDevice::InitPanel() {
     CCorvaneUSBDevice::Init(); // sizes the button lists; empties them without a layout
     if (PageLayoutName().isEmpty())
         return;
-    QWidget* tabs = FindPageControl(QString::fromLatin1(kSettingsTabs));
+    auto* tabs = qobject_cast<QStackedWidget*>(FindPageControl(QString::fromLatin1(kSettingsTabs)));
     if (!tabs)
         return;
     QWidget* area = nullptr;
-    for (QObject* pageObject : tabs->children()) {
-        auto* page = qobject_cast<QWidget*>(pageObject);
+    // the pages in tab order: the first one is the area that previews the LEDs
+    for (int index = 0; index < tabs->count(); ++index) {
+        QWidget* page = tabs->widget(index);
         if (!page || !ControlClassIs(page, QStringLiteral("SelectPanel")))
             continue;
         if (!area)
