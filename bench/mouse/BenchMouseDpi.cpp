@@ -60,8 +60,8 @@ struct Bench {
         identity.vendorId = vpc::sim::CSimMouse::kVendorId;
         identity.productId = link == SimLink::Cable ? vpc::sim::CSimMouse::kCableProductId
                                                     : vpc::sim::CSimMouse::kReceiverProductId;
-        identity.modelCode = link == SimLink::Cable ? vpc::devices::kModelMouse
-                                                    : vpc::devices::kModelMouseReceiver;
+        identity.modelCode =
+            link == SimLink::Cable ? vpc::devices::kModelMouse : vpc::devices::kModelMouseReceiver;
         device->SetPageLayoutName(QStringLiteral("XML\\DeviceXml\\mousedevice.xml"));
         device->SetKeyCapacity(11);
         device->SetLedCapacity(15);

@@ -13,6 +13,7 @@
 #include "FrameWnd.h"
 #include "LightControlUI.h"
 #include "LightingRoutes.h"
+#include "MacroControlUI.h"
 #include "MenuWnd.h"
 #include "MouseRoutes.h"
 #include "MsgWnd.h"
@@ -24,6 +25,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLayout>
@@ -141,6 +143,9 @@ void CMainWnd::Notify(TNotifyUI& msg) {
 LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
     // Arrivals and removals are handled in every power state, so a device plugged or
     // pulled during a suspend is bound or released all the same.
+    if (message == vpc::devices::kUmDeviceRemoved) {
+        StopMacroRecording(); // the recording ends with the device it was for
+    }
     if (m_deviceList && m_deviceList->HandleDeviceMessage(message, wParam, lParam)) {
         m_syncThread.CheckTargets(); // a synchronised device may have come back
         if (message == vpc::devices::kUmDeviceArrived) {
@@ -148,6 +153,10 @@ LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         } else if (message == vpc::devices::kUmDeviceRemoved) {
             qCInfo(lcApp, "Device removed from slot %d", static_cast<int>(wParam));
         }
+        handled = true;
+        return 0;
+    }
+    if (m_poweredOn && RouteHookMessage(message, wParam, lParam)) {
         handled = true;
         return 0;
     }
@@ -166,12 +175,14 @@ LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
 }
 
 void CMainWnd::OnFinalMessage() {
+    StopMacroRecording();
     StopWorkers();
     m_tray.Hide();
     QApplication::quit();
 }
 
 void CMainWnd::HideToTray() {
+    StopMacroRecording();
     ClosePopupWindows();
     if (!m_tray.IsShown()) {
         showMinimized();
@@ -307,6 +318,120 @@ void CMainWnd::RegisterRoutes() {
         return vpc::panels::CColorSelectWnd::Choose(this, start, PaintManager().GetDPI());
     };
     vpc::panels::RegisterMouseRoutes(m_dispatcher.Routes(), std::move(mouseServices));
+
+    m_macroServices.confirm = [this](const QString& textId) {
+        return ShowMessageBox(this, QString(), textId, PaintManager().GetDPI(), true, 1) == 1;
+    };
+    m_macroServices.showMessage = [this](const QString& textId) {
+        ShowMessageBox(this, QString(), textId, PaintManager().GetDPI(), true, 0);
+    };
+    const QString macroFilter = QStringLiteral("Macro Files(*.mac)");
+    m_macroServices.chooseImportFile = [this,
+                                        macroFilter]() -> std::optional<std::filesystem::path> {
+        const QString file = QFileDialog::getOpenFileName(this, QString(), QString(), macroFilter);
+        if (file.isEmpty())
+            return std::nullopt;
+        return std::filesystem::path(file.toStdString());
+    };
+    m_macroServices.chooseExportFile = [this,
+                                        macroFilter]() -> std::optional<std::filesystem::path> {
+        const QString file = QFileDialog::getSaveFileName(this, QString(), QString(), macroFilter);
+        if (file.isEmpty())
+            return std::nullopt;
+        return std::filesystem::path(file.toStdString());
+    };
+    m_macroServices.armHooks = [this](int hookMode, bool arm) { ArmHooks(hookMode, arm); };
+    vpc::panels::RegisterMacroRoutes(m_dispatcher.Routes(), m_macroServices);
+}
+
+void CMainWnd::ArmHooks(int hookMode, bool arm) {
+    if (arm) {
+        m_recordingPanel = vpc::panels::MacroPanelOf(GetCurrentDevice());
+        m_inputHook.Arm(hookMode, this);
+    } else {
+        m_inputHook.Disarm();
+        m_recordingPanel = nullptr;
+    }
+    SetWindowInteractive(true, !arm);
+}
+
+void CMainWnd::SetWindowInteractive(bool withDeviceSelection, bool enabled) {
+    if (!withDeviceSelection) {
+        return;
+    }
+    if (QWidget* selection =
+            PaintManager().FindControl(QStringLiteral("device_select_layout")).widget()) {
+        selection->setEnabled(enabled);
+    }
+    if (QWidget* device = GetCurrentDevice()) {
+        if (auto* profiles = device->findChild<QWidget*>(QStringLiteral("DeviceProfileItem"))) {
+            profiles->setEnabled(enabled);
+        }
+    }
+}
+
+void CMainWnd::StopMacroRecording() {
+    if (!m_inputHook.IsArmed()) {
+        return;
+    }
+    if (m_recordingPanel) {
+        vpc::panels::StopMacroRecording(*m_recordingPanel, m_macroServices);
+    } else {
+        ArmHooks(4, false);
+    }
+}
+
+bool CMainWnd::RouteHookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    using vpc::panels::macro::RecordPosition;
+    const CAppMessages& m = AppMessages();
+    struct Route {
+        UINT message;
+        bool keyboard;
+        RecordPosition position;
+    };
+    const Route routes[] = {
+        {m.hookKeyKbMacro, true, RecordPosition::Append},
+        {m.hookKeyKbMacroPrevious, true, RecordPosition::Before},
+        {m.hookKeyKbMacroLater, true, RecordPosition::After},
+        {m.hookKeyKbMacroSingle, true, RecordPosition::Replace},
+        {m.hookKeyMsMacro, false, RecordPosition::Append},
+        {m.hookKeyMsMacroPrevious, false, RecordPosition::Before},
+        {m.hookKeyMsMacroLater, false, RecordPosition::After},
+        {m.hookKeyMsMacroSingle, false, RecordPosition::Replace},
+    };
+    for (const Route& route : routes) {
+        if (message == 0 || message != route.message) {
+            continue;
+        }
+        vpc::devices::CCorvaneUSBDevice* device = GetCurrentDevice();
+        const bool pointerDevice = device && (device->DeviceType() == kDeviceTypeKeyboard ||
+                                              device->DeviceType() == kDeviceTypeMouse);
+        vpc::panels::CMacroControlUI* panel =
+            pointerDevice ? vpc::panels::MacroPanelOf(device) : nullptr;
+        if (!panel || lParam == 0) {
+            return true;
+        }
+        if (route.keyboard) {
+            const auto* record = reinterpret_cast<const KeyHookRecord*>(lParam);
+            vpc::panels::macro::KeyHookEvent event;
+            event.message = static_cast<std::uint32_t>(wParam);
+            event.virtualKey = record->virtualKey;
+            event.scanCode = record->scanCode;
+            event.flags = record->flags;
+            event.time = record->time;
+            panel->RecordKey(route.position, event);
+        } else {
+            const auto* record = reinterpret_cast<const MouseHookRecord*>(lParam);
+            vpc::panels::macro::MouseHookEvent event;
+            event.message = static_cast<std::uint32_t>(wParam);
+            event.x = record->x;
+            event.y = record->y;
+            event.mouseData = record->mouseData;
+            panel->RecordMouse(route.position, event);
+        }
+        return true;
+    }
+    return false;
 }
 
 void CMainWnd::ShowLightControlState() {

@@ -4,8 +4,10 @@
 
 #include "DeviceGameLighting.h"
 #include "GameLighting.h"
+#include "InputHook.h"
 #include "LanguageSettings.h"
 #include "LightingSync.h"
+#include "MacroRoutes.h"
 #include "PowerEvents.h"
 #include "RouteTable.h"
 #include "SkinChange.h"
@@ -132,6 +134,14 @@ private:
     QSize ScreenPixels() const;
     // Each panel registers its routes, in the order the dispatch runs them.
     void RegisterRoutes();
+    // The recording hook armed with a hook mode, or disarmed; the window's device selection and
+    // profile panel are locked while it records.
+    void ArmHooks(int hookMode, bool arm);
+    void SetWindowInteractive(bool withDeviceSelection, bool enabled);
+    // Ends a recording in progress (window closed or hidden, device gone).
+    void StopMacroRecording();
+    // A hook message for the current device's macro panel; false when it is none.
+    bool RouteHookMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Devices in the order the lighting-control and sync rules name them.
     // The device objects of these types, type by type in the order given.
     std::vector<vpc::devices::CCorvaneUSBDevice*>
@@ -165,5 +175,8 @@ private:
     std::vector<vpc::devices::CCorvaneUSBDevice*> m_syncDevices;
     CLightingSyncThread m_syncThread;
     vpc::panels::CEventDispatcher m_dispatcher;
+    CInputHook m_inputHook;
+    vpc::panels::MacroRouteServices m_macroServices;
+    QPointer<vpc::panels::CMacroControlUI> m_recordingPanel;
     vpc::data::CLanguageSettings m_language = vpc::data::CLanguageSettings::FromDataFolders();
 };

@@ -8,6 +8,7 @@
 #include "DeviceProfileUI.h"
 #include "DeviceTable.h"
 #include "LightControlUI.h"
+#include "MacroControlUI.h"
 #include "MainWnd.h"
 #include "MsgWnd.h"
 #include "PrivateFont.h"
@@ -54,6 +55,7 @@ void RegisterCustomControls() {
     RegisterControlClass<CAudioRecordUI>(factory);
     // The feature panels and device classes follow.
     vpc::panels::RegisterLightingControls();
+    vpc::panels::RegisterMacroControls();
     RegisterControlClass<vpc::panels::CDeviceProfileUI>(factory);
 }
 

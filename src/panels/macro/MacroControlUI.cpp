@@ -1,0 +1,374 @@
+#include "MacroControlUI.h"
+
+#include "ControlFactory.h"
+#include "DialogBuilder.h"
+#include "SkinResources.h"
+
+#include <QDynamicPropertyChangeEvent>
+#include <QElapsedTimer>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIntValidator>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTimer>
+
+namespace vpc::panels {
+
+using macro::RecordPosition;
+using macro::TimeMode;
+
+namespace {
+
+constexpr int kRowHeight = 30;
+constexpr int kScrollDelayMs = 50;
+
+// The delay cell's editor: at most 6 digits, 0-65535.
+class CDelayDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex&) const override {
+        auto* edit = new QLineEdit(parent); // owned by the view
+        edit->setObjectName(QStringLiteral("macro_delay"));
+        edit->setMaxLength(6);
+        edit->setValidator(new QIntValidator(0, macro::kMaxDelay, edit));
+        return edit;
+    }
+};
+
+std::uint64_t SteadyMs() {
+    static QElapsedTimer timer;
+    if (!timer.isValid())
+        timer.start();
+    return static_cast<std::uint64_t>(timer.elapsed());
+}
+
+} // namespace
+
+CMacroControlUI::CMacroControlUI(QWidget* parent) : QWidget(parent) {
+    setProperty("controlClass", QString::fromLatin1(kClassText));
+    auto* layout = new QHBoxLayout(this); // owned by this panel
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_model = new macro::CMacroActionModel( // owned by this panel
+        m_recorder, [](const QString& id) { return CSkinResources::Instance().Translate(id); },
+        this);
+    connect(m_model, &macro::CMacroActionModel::delayEdited, this, &CMacroControlUI::delayEdited);
+    m_content = CDialogBuilder::Create(QString::fromLatin1(kLayout), {}, this);
+    if (!m_content) {
+        qWarning("Macro panel: %s", qPrintable(CDialogBuilder::LastError()));
+        return;
+    }
+    layout->addWidget(m_content);
+    m_names = m_content->findChild<QListWidget*>(QStringLiteral("macro_name_list"));
+    m_actions = m_content->findChild<QTableView*>(QStringLiteral("macro_action_list"));
+    if (m_actions) {
+        m_actions->setModel(m_model);
+        m_actions->setItemDelegateForColumn(macro::CMacroActionModel::kDelay,
+                                            new CDelayDelegate(m_actions)); // owned by the view
+        m_actions->verticalHeader()->setDefaultSectionSize(kRowHeight);
+        m_actions->verticalHeader()->hide();
+        m_actions->horizontalHeader()->hide();
+        m_actions->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+        m_actions->setSelectionBehavior(QAbstractItemView::SelectRows);
+        m_actions->setSelectionMode(QAbstractItemView::SingleSelection);
+        connect(m_actions->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this](const QModelIndex& current) {
+                    m_recorder.Select(current.isValid() ? current.row() : -1);
+                });
+    }
+    for (const char* name : {"macro_action_layout", "mouse_move_layout", "macro_btn_export",
+                             "macro_btn_name_sub", "macro_btn_name_edit"})
+        Part(QString::fromLatin1(name)).SetEnabled(false);
+    SetRecordingLayout(true);
+}
+
+CControlUI CMacroControlUI::Part(const QString& name) const {
+    if (!m_content)
+        return CControlUI();
+    if (ControlName(m_content) == name)
+        return CControlUI(m_content.data());
+    return CControlUI(m_content->findChild<QWidget*>(name));
+}
+
+bool CMacroControlUI::event(QEvent* event) {
+    if (event->type() == QEvent::DynamicPropertyChange &&
+        static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName() == "macroFolder") {
+        const QString folder = property("macroFolder").toString();
+        SetMacroFolder(folder.toStdString());
+    }
+    return QWidget::event(event);
+}
+
+std::uint64_t CMacroControlUI::Now() const {
+    return m_clock ? m_clock() : SteadyMs();
+}
+
+void CMacroControlUI::SetMacroFolder(const std::filesystem::path& folder) {
+    m_folder = folder;
+    LoadMacroList();
+}
+
+// --- the macros -------------------------------------------------------------------------------
+
+void CMacroControlUI::LoadMacroList() {
+    if (!m_names)
+        return;
+    const int selected = GetSelectedMacro();
+    m_names->clear();
+    if (m_folder.empty())
+        return;
+    for (const data::MacroInfo& info : Store().List()) {
+        auto* item =
+            new QListWidgetItem(QString::fromStdString(info.name), m_names); // owned by the list
+        item->setData(Qt::UserRole, QString::fromStdString(info.guid));
+    }
+    if (selected >= 0 && selected < m_names->count())
+        m_names->setCurrentRow(selected);
+}
+
+int CMacroControlUI::GetSelectedMacro() const {
+    return m_names ? m_names->currentRow() : -1;
+}
+
+void CMacroControlUI::SelectMacro(int index) {
+    if (m_names)
+        m_names->setCurrentRow(index);
+}
+
+QStringList CMacroControlUI::MacroNames() const {
+    QStringList names;
+    for (int i = 0; m_names && i < m_names->count(); ++i)
+        names << m_names->item(i)->text();
+    return names;
+}
+
+void CMacroControlUI::OpenSelectedMacro() {
+    const int index = GetSelectedMacro();
+    if (index < 0) {
+        m_recorder.DeleteAllActions();
+        ShowRows();
+        return;
+    }
+    if (m_names->item(index)->data(Qt::UserRole).toString().isEmpty())
+        return;
+    for (const char* name : {"macro_action_layout", "mouse_move_layout", "macro_btn_export",
+                             "macro_btn_name_sub", "macro_btn_name_edit"})
+        Part(QString::fromLatin1(name)).SetEnabled(true);
+    m_recorder.Load(Store().Events(index));
+    ShowRows();
+}
+
+bool CMacroControlUI::SaveSelectedMacro() {
+    const int index = GetSelectedMacro();
+    if (index < 0 || m_folder.empty())
+        return false;
+    return Store().SaveEvents(index, m_recorder.Events());
+}
+
+QString CMacroControlUI::AddMacro() {
+    if (m_folder.empty())
+        return {};
+    const std::string name = Store().Add();
+    if (name.empty())
+        return {};
+    LoadMacroList();
+    SelectMacro(m_names ? m_names->count() - 1 : -1);
+    OpenSelectedMacro();
+    return QString::fromStdString(name);
+}
+
+QString CMacroControlUI::RenameMacro(int& index) {
+    index = GetSelectedMacro();
+    if (index < 0)
+        return {};
+    const QString name = Part(QStringLiteral("macro_edit_macroname")).GetText().trimmed();
+    if (Store().Rename(index, name.toStdString()) != data::CMacroStore::RenameResult::Renamed)
+        return {};
+    LoadMacroList();
+    return name;
+}
+
+bool CMacroControlUI::RemoveSelectedMacro() {
+    const int index = GetSelectedMacro();
+    if (index < 0)
+        return false;
+    const int count = static_cast<int>(Store().List().size());
+    if (!Store().Remove(index, count))
+        return false;
+    LoadMacroList();
+    if (m_names && m_names->count() == 0) {
+        for (const char* name : {"macro_btn_export", "macro_btn_name_sub", "macro_btn_name_edit"})
+            Part(QString::fromLatin1(name)).SetEnabled(false);
+    }
+    SelectMacro(-1);
+    m_recorder.DeleteAllActions();
+    ShowRows();
+    return true;
+}
+
+QString CMacroControlUI::ImportMacro(const std::filesystem::path& source) {
+    if (m_folder.empty())
+        return {};
+    const std::string name = Store().Import(source);
+    if (!name.empty())
+        LoadMacroList();
+    return QString::fromStdString(name);
+}
+
+bool CMacroControlUI::ExportMacro(const std::filesystem::path& destination) const {
+    const int index = GetSelectedMacro();
+    return index >= 0 && !m_folder.empty() && Store().Export(index, destination);
+}
+
+// --- recording --------------------------------------------------------------------------------
+
+bool CMacroControlUI::IsConstantTimeChecked() const {
+    return Part(QStringLiteral("macro_check_time")).IsSelected();
+}
+
+void CMacroControlUI::BeginRecording(TimeMode mode) {
+    CControlUI fixed = Part(QStringLiteral("macro_fixed_time_edit"));
+    m_recorder.BeginRecording(mode, Now(), fixed.GetText().toStdString());
+    if (mode == TimeMode::Fixed)
+        fixed.SetText(QString::number(m_recorder.FixedDelay()));
+    if (auto* edit = fixed.as<QLineEdit>())
+        edit->setCursorPosition(static_cast<int>(edit->text().size()));
+    m_recording = true;
+    SetRecordingLayout(false);
+}
+
+void CMacroControlUI::EndRecording() {
+    m_recording = false;
+    SetRecordingLayout(true);
+}
+
+void CMacroControlUI::SetRecordingLayout(bool enabled) {
+    for (const char* name : {"macro_name_tab", "macro_action_list"})
+        if (QWidget* part = Part(QString::fromLatin1(name)).widget())
+            part->setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
+    for (const char* name : {"macro_tab_macroaction_edit", "macro_tab_macrodelay_edit"})
+        Part(QString::fromLatin1(name)).SetEnabled(enabled);
+    Part(QStringLiteral("macro_btn_starredio")).SetVisible(enabled);
+    Part(QStringLiteral("macro_btn_stopredio")).SetVisible(!enabled);
+}
+
+std::optional<macro::ScreenRect> CMacroControlUI::StopButtonRect() const {
+    QWidget* stop = Part(QStringLiteral("macro_btn_stopredio")).widget();
+    if (!stop)
+        return std::nullopt;
+    const QPoint origin = stop->mapToGlobal(QPoint(0, 0));
+    return macro::ScreenRect{origin.x(), origin.y(), origin.x() + stop->width(),
+                             origin.y() + stop->height()};
+}
+
+bool CMacroControlUI::RecordKey(RecordPosition position, const macro::KeyHookEvent& event) {
+    if (!m_recorder.RecordKey(position, event, Now()))
+        return false;
+    ShowRows();
+    return true;
+}
+
+bool CMacroControlUI::RecordMouse(RecordPosition position, const macro::MouseHookEvent& event) {
+    if (!m_recorder.RecordMouse(position, event, Now(), StopButtonRect()))
+        return false;
+    ShowRows();
+    return true;
+}
+
+// --- editing ----------------------------------------------------------------------------------
+
+bool CMacroControlUI::InsertMouseAction(std::uint32_t message, int variant) {
+    static constexpr const char* kDistanceEdits[] = {"mouse_x_left_edit", "mouse_x_right_edit",
+                                                     "mouse_y_up_edit", "mouse_y_down_edit"};
+    QString distance;
+    if (message == macro::mouse_message::kMove && variant >= 0 && variant < 4)
+        distance = Part(QString::fromLatin1(kDistanceEdits[variant])).GetText();
+    // the fixed delay is the one last read, as the rows it adds say
+    if (!m_recorder.InsertMouseAction(message, variant, distance.toStdString()))
+        return false;
+    ShowRows();
+    return true;
+}
+
+bool CMacroControlUI::MoveActionUp() {
+    const bool moved = m_recorder.MoveActionUp();
+    if (moved)
+        ShowRows();
+    return moved;
+}
+
+bool CMacroControlUI::MoveActionDown() {
+    const bool moved = m_recorder.MoveActionDown();
+    if (moved)
+        ShowRows();
+    return moved;
+}
+
+bool CMacroControlUI::MoveActionToTop() {
+    const bool moved = m_recorder.MoveActionToTop();
+    if (moved)
+        ShowRows();
+    return moved;
+}
+
+bool CMacroControlUI::MoveActionToBottom() {
+    const bool moved = m_recorder.MoveActionToBottom();
+    if (moved)
+        ShowRows();
+    return moved;
+}
+
+bool CMacroControlUI::DeleteAction() {
+    const bool deleted = m_recorder.DeleteAction();
+    if (deleted)
+        ShowRows();
+    return deleted;
+}
+
+void CMacroControlUI::DeleteAllActions() {
+    m_recorder.DeleteAllActions();
+    ShowRows();
+}
+
+void CMacroControlUI::SelectAction(int row) {
+    m_recorder.Select(row);
+    if (m_actions)
+        m_actions->setCurrentIndex(m_model->index(m_recorder.Selected(), 0));
+}
+
+void CMacroControlUI::ShowRows() {
+    const int selected = m_recorder.Selected();
+    m_model->Reload();
+    if (m_actions && selected >= 0) {
+        m_actions->setCurrentIndex(m_model->index(selected, 0));
+        m_recorder.Select(selected);
+    }
+    ScrollToSelection();
+}
+
+void CMacroControlUI::ScrollToSelection() {
+    QPointer<CMacroControlUI> self(this);
+    QTimer::singleShot(kScrollDelayMs, this, [self] {
+        if (self && self->m_actions && self->m_recorder.Selected() >= 0)
+            self->m_actions->scrollTo(self->m_model->index(self->m_recorder.Selected(), 0));
+    });
+}
+
+void RegisterMacroControls() {
+    CControlFactory::Instance().RegisterControl(
+        QString::fromLatin1(CMacroControlUI::kRegisteredName),
+        [] { return new CMacroControlUI(); });
+}
+
+CMacroControlUI* MacroPanelOf(QWidget* device) {
+    if (!device)
+        return nullptr;
+    if (auto* panel = qobject_cast<CMacroControlUI*>(device))
+        return panel;
+    return device->findChild<CMacroControlUI*>();
+}
+
+} // namespace vpc::panels

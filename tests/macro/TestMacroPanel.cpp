@@ -1,0 +1,99 @@
+// The macro panel built from its layout: macros added, recorded into, saved to their file and
+// opened again; the delay column and the mouse insertion edits.
+#include "MacroControlUI.h"
+
+#include "MacroStore.h"
+#include "SkinResources.h"
+
+#include <QLineEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace vpc::test {
+namespace {
+
+using namespace panels::macro;
+
+class MacroPanelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(
+            CSkinResources::Instance().SetResourcePath(QString::fromUtf8(VPC_TEST_SKIN_DIR)));
+        CSkinResources::Instance().LoadLanguage("en", "language/en.json");
+        panel = std::make_unique<panels::CMacroControlUI>();
+        panel->SetClock([this] { return now; });
+        panel->setProperty("macroFolder", folder.path());
+    }
+    KeyHookEvent Key(std::uint32_t message, std::uint32_t scan) {
+        KeyHookEvent e;
+        e.message = message;
+        e.scanCode = scan;
+        return e;
+    }
+    QTemporaryDir folder;
+    std::uint64_t now = 5000;
+    std::unique_ptr<panels::CMacroControlUI> panel;
+};
+
+TEST_F(MacroPanelTest, ARecordedMacroIsSavedToItsFileAndOpensAgain) {
+    ASSERT_EQ(panel->AddMacro(), "macro_1");
+    EXPECT_EQ(panel->MacroNames(), QStringList{"macro_1"});
+    EXPECT_TRUE(panel->Part("macro_action_layout").IsEnabled());
+    panel->BeginRecording(TimeMode::Recorded);
+    EXPECT_FALSE(panel->Part("macro_btn_starredio").IsVisible());
+    EXPECT_TRUE(panel->Part("macro_btn_stopredio").widget()->isVisibleTo(panel.get()));
+    panel->RecordKey(RecordPosition::Append, Key(0x100, 0x1E));
+    now += 240;
+    panel->RecordKey(RecordPosition::Append, Key(0x101, 0x1E));
+    panel->EndRecording();
+    EXPECT_TRUE(panel->SaveSelectedMacro());
+
+    const std::vector<Json::Value> events =
+        data::CMacroStore(folder.path().toStdString()).Events(0);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0]["Action"].asString(), "down");
+    EXPECT_EQ(events[0]["Delay"].asString(), "240");
+    EXPECT_EQ(events[1]["Action"].asString(), "up");
+
+    panel->DeleteAllActions();
+    panel->OpenSelectedMacro();
+    auto* view = panel->findChild<QTableView*>("macro_action_list");
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->model()->rowCount(), 2);
+    EXPECT_EQ(view->model()->index(0, 0).data().toString(), "A");
+    EXPECT_EQ(view->model()->index(0, 2).data().toString(), "240");
+    // the delay column takes digits up to 65535
+    EXPECT_TRUE(view->model()->setData(view->model()->index(1, 2), "99999", Qt::EditRole));
+    EXPECT_EQ(view->model()->index(1, 2).data().toString(), "65535");
+}
+
+TEST_F(MacroPanelTest, MovesAreInsertedWithTheDistanceOfTheirEdit) {
+    panel->AddMacro();
+    auto* left = panel->findChild<QLineEdit*>("mouse_x_left_edit");
+    ASSERT_NE(left, nullptr);
+    left->setText("300");
+    EXPECT_TRUE(panel->InsertMouseAction(mouse_message::kMove, 0));
+    ASSERT_EQ(panel->Recorder().RowCount(), 1);
+    EXPECT_EQ(panel->Recorder().Rows()[0].action["Button"].asInt(), 44);
+    EXPECT_EQ(panel->Recorder().Rows()[0].action["Type"].asInt(), 4);
+    auto* view = panel->findChild<QTableView*>("macro_action_list");
+    EXPECT_EQ(view->model()->index(0, 1).data().toString(), "44");
+}
+
+TEST_F(MacroPanelTest, RemovingTheLastMacroLocksItsButtons) {
+    panel->AddMacro();
+    panel->AddMacro();
+    EXPECT_EQ(panel->MacroNames(), (QStringList{"macro_1", "macro_2"}));
+    panel->SelectMacro(0);
+    EXPECT_TRUE(panel->RemoveSelectedMacro());
+    EXPECT_EQ(panel->MacroNames(), QStringList{"macro_2"});
+    panel->SelectMacro(0);
+    EXPECT_TRUE(panel->RemoveSelectedMacro());
+    EXPECT_FALSE(panel->Part("macro_btn_name_sub").IsEnabled());
+    EXPECT_FALSE(panel->RemoveSelectedMacro());
+}
+
+} // namespace
+} // namespace vpc::test
