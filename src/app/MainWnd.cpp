@@ -342,6 +342,11 @@ void CMainWnd::RegisterRoutes() {
     };
     m_macroServices.armHooks = [this](int hookMode, bool arm) { ArmHooks(hookMode, arm); };
     vpc::panels::RegisterMacroRoutes(m_dispatcher.Routes(), m_macroServices);
+    vpc::panels::CMacroControlUI::SetRecordingRequester([this](vpc::panels::CMacroControlUI& panel,
+                                                               int hookMode,
+                                                               vpc::panels::macro::TimeMode mode) {
+        vpc::panels::StartMacroRecording(panel, hookMode, mode, m_macroServices);
+    });
 }
 
 void CMainWnd::ArmHooks(int hookMode, bool arm) {

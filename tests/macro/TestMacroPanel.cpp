@@ -97,3 +97,32 @@ TEST_F(MacroPanelTest, RemovingTheLastMacroLocksItsButtons) {
 
 } // namespace
 } // namespace vpc::test
+
+namespace vpc::test {
+namespace {
+
+TEST_F(MacroPanelTest, TheRowMenuInsertsClicksAndHandsRecordingsToTheRequester) {
+    panel->AddMacro();
+    int hookMode = 0;
+    TimeMode mode = TimeMode::Recorded;
+    panels::CMacroControlUI::SetRecordingRequester(
+        [&](panels::CMacroControlUI&, int requestedMode, TimeMode requestedTime) {
+            hookMode = requestedMode;
+            mode = requestedTime;
+        });
+    panel->RunMenuItem("back_click");
+    ASSERT_EQ(panel->Recorder().RowCount(), 2);
+    EXPECT_EQ(panel->Recorder().Rows()[0].action["Button"].asInt(), 8);
+    EXPECT_EQ(panel->Recorder().Rows()[0].action["Action"].asString(), "down");
+    EXPECT_EQ(panel->Recorder().Rows()[1].action["Action"].asString(), "up");
+    EXPECT_EQ(data::CMacroStore(folder.path().toStdString()).Events(0).size(), 2u) << "saved";
+    panel->RunMenuItem("redio_later_ignore_time");
+    EXPECT_EQ(hookMode, 16);
+    EXPECT_EQ(mode, TimeMode::Ignored);
+    panel->RunMenuItem("macro_action_edit");
+    EXPECT_EQ(hookMode, 32);
+    panels::CMacroControlUI::SetRecordingRequester({});
+}
+
+} // namespace
+} // namespace vpc::test

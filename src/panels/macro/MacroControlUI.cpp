@@ -11,6 +11,7 @@
 #include <QIntValidator>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
@@ -37,6 +38,44 @@ public:
         edit->setValidator(new QIntValidator(0, macro::kMaxDelay, edit));
         return edit;
     }
+};
+
+CMacroControlUI::RecordingRequester& Requester() {
+    static CMacroControlUI::RecordingRequester requester;
+    return requester;
+}
+
+// The items of the rows' menu, with their text ids; an empty item is a separator.
+struct MenuItem {
+    const char* name;
+    const char* textId;
+};
+constexpr MenuItem kMenuItems[] = {
+    {"redio_previous_record_time", "macro_menu_previous_record"},
+    {"redio_previous_constant_time", "macro_menu_previous_constant"},
+    {"redio_previous_ignore_time", "macro_menu_previous_ignore"},
+    {"", ""},
+    {"redio_later_record_time", "macro_menu_later_record"},
+    {"redio_later_constant_time", "macro_menu_later_constant"},
+    {"redio_later_ignore_time", "macro_menu_later_ignore"},
+    {"", ""},
+    {"macro_action_edit", "macro_menu_replace"},
+    {"", ""},
+    {"left_down", "macro_menu_left_down"},
+    {"left_up", "macro_menu_left_up"},
+    {"left_click", "macro_menu_left_click"},
+    {"right_down", "macro_menu_right_down"},
+    {"right_up", "macro_menu_right_up"},
+    {"right_click", "macro_menu_right_click"},
+    {"middle_down", "macro_menu_middle_down"},
+    {"middle_up", "macro_menu_middle_up"},
+    {"middle_click", "macro_menu_middle_click"},
+    {"forward_down", "macro_menu_forward_down"},
+    {"forward_up", "macro_menu_forward_up"},
+    {"forward_click", "macro_menu_forward_click"},
+    {"back_down", "macro_menu_back_down"},
+    {"back_up", "macro_menu_back_up"},
+    {"back_click", "macro_menu_back_click"},
 };
 
 std::uint64_t SteadyMs() {
@@ -74,6 +113,9 @@ CMacroControlUI::CMacroControlUI(QWidget* parent) : QWidget(parent) {
         m_actions->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
         m_actions->setSelectionBehavior(QAbstractItemView::SelectRows);
         m_actions->setSelectionMode(QAbstractItemView::SingleSelection);
+        m_actions->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(m_actions, &QWidget::customContextMenuRequested, this,
+                &CMacroControlUI::ShowRowMenu);
         connect(m_actions->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                 [this](const QModelIndex& current) {
                     m_recorder.Select(current.isValid() ? current.row() : -1);
@@ -355,6 +397,77 @@ void CMacroControlUI::ScrollToSelection() {
         if (self && self->m_actions && self->m_recorder.Selected() >= 0)
             self->m_actions->scrollTo(self->m_model->index(self->m_recorder.Selected(), 0));
     });
+}
+
+void CMacroControlUI::SetRecordingRequester(RecordingRequester requester) {
+    Requester() = std::move(requester);
+}
+
+void CMacroControlUI::ShowRowMenu(const QPoint& position) {
+    if (!m_actions || m_recording || GetSelectedMacro() < 0)
+        return;
+    QMenu menu(this);
+    for (const MenuItem& item : kMenuItems) {
+        if (item.name[0] == '\0') {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action =
+            menu.addAction(CSkinResources::Instance().Translate(QString::fromLatin1(item.textId)));
+        action->setObjectName(QString::fromLatin1(item.name));
+    }
+    if (QAction* chosen = menu.exec(m_actions->viewport()->mapToGlobal(position)))
+        RunMenuItem(chosen->objectName());
+}
+
+void CMacroControlUI::RunMenuItem(const QString& item) {
+    struct Recording {
+        const char* name;
+        int hookMode;
+        int timeMode; // 0: fixed when "macro_check_time" is selected, else recorded
+    };
+    static constexpr Recording kRecordings[] = {
+        {"redio_previous_record_time", 8, 0}, {"redio_previous_constant_time", 8, 2},
+        {"redio_previous_ignore_time", 8, 3}, {"redio_later_record_time", 16, 0},
+        {"redio_later_constant_time", 16, 2}, {"redio_later_ignore_time", 16, 3},
+        {"macro_action_edit", 32, 3},
+    };
+    for (const Recording& r : kRecordings) {
+        if (item != QLatin1String(r.name))
+            continue;
+        const TimeMode mode = r.timeMode == 0
+                                  ? (IsConstantTimeChecked() ? TimeMode::Fixed : TimeMode::Recorded)
+                                  : static_cast<TimeMode>(r.timeMode);
+        if (Requester())
+            Requester()(*this, r.hookMode, mode);
+        return;
+    }
+    struct Insertion {
+        const char* button;
+        std::uint32_t down, up;
+        int variant;
+    };
+    static constexpr Insertion kInsertions[] = {
+        {"left", macro::mouse_message::kLeftDown, macro::mouse_message::kLeftUp, 0},
+        {"right", macro::mouse_message::kRightDown, macro::mouse_message::kRightUp, 0},
+        {"middle", macro::mouse_message::kMiddleDown, macro::mouse_message::kMiddleUp, 0},
+        {"forward", macro::mouse_message::kXDown, macro::mouse_message::kXUp, 0},
+        {"back", macro::mouse_message::kXDown, macro::mouse_message::kXUp, 1},
+    };
+    for (const Insertion& i : kInsertions) {
+        const QString prefix = QString::fromLatin1(i.button) + QLatin1Char('_');
+        if (!item.startsWith(prefix))
+            continue;
+        const QString what = item.mid(prefix.size());
+        bool inserted = false;
+        if (what == QLatin1String("down") || what == QLatin1String("click"))
+            inserted |= InsertMouseAction(i.down, i.variant);
+        if (what == QLatin1String("up") || what == QLatin1String("click"))
+            inserted |= InsertMouseAction(i.up, i.variant);
+        if (inserted)
+            SaveSelectedMacro();
+        return;
+    }
 }
 
 void RegisterMacroControls() {

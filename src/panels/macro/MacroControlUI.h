@@ -74,6 +74,13 @@ public:
     void SelectAction(int row);
 
     const macro::CMacroRecorder& Recorder() const { return m_recorder; }
+
+    // What the rows' menu does with a chosen item ("redio_later_record_time", "left_click",
+    // ...): recordings go to the requester the main window set, insertions happen here.
+    void RunMenuItem(const QString& item);
+    using RecordingRequester =
+        std::function<void(CMacroControlUI& panel, int hookMode, macro::TimeMode mode)>;
+    static void SetRecordingRequester(RecordingRequester requester);
     CControlUI Part(const QString& name) const;
 
 signals:
@@ -85,6 +92,7 @@ protected:
 
 private:
     void ShowRows();
+    void ShowRowMenu(const QPoint& position);
     void ScrollToSelection();
     std::uint64_t Now() const;
     std::optional<macro::ScreenRect> StopButtonRect() const;
