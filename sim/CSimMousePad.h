@@ -5,6 +5,8 @@
 
 #include "CSimDevice.h"
 
+#include <array>
+
 namespace vpc::sim {
 
 class CSimMousePad : public CSimDevice {
@@ -18,6 +20,16 @@ public:
 
     SimUsbIdentity Identity(SimLink link) const override;
     bool HasReceiver() const override { return false; }
+
+    static constexpr std::size_t kRecordSize = 64;
+    static constexpr std::size_t kSlotCount = 16;
+
+    // Factory memories: information block, one lighting record per slot (bytes 9-20 of each
+    // the pad's own), slot 0 active.
+    void ResetMemory();
+    std::uint8_t ActiveSlot() const;
+    std::array<std::uint8_t, kRecordSize> Record(std::uint8_t slot) const;
+    void SetRecordByte(std::uint8_t slot, std::size_t offset, std::uint8_t value);
 
     // Byte 5 of the status block: 0 none, 1 iPhone, 2 Samsung, 3 another phone.
     void SetPhoneOnCharger(std::uint8_t kind);

@@ -8,7 +8,10 @@
 #include "MpDevicePowerUI.h"
 #include <QThread>
 
+#include "CBasicProfiledata.h"
 #include "DataFolders.h"
+#include "JsonAccess.h"
+#include "JsonFile.h"
 #include "PaintManagerUI.h"
 #include "TextUtil.h"
 #include "WindowImplBase.h"
@@ -391,6 +394,24 @@ bool CCorvaneUSBDevice::IsLiveStreamingOff(ConnectionLink link) const {
 
 bool CCorvaneUSBDevice::WaitLiveFramesIdle(int timeoutMs) const {
     return !m_liveSender || m_liveSender->WaitIdle(std::chrono::milliseconds(timeoutMs));
+}
+
+QString CCorvaneUSBDevice::ResolveProfileName(const QString& current,
+                                              const QString& fallback) const {
+    if (data::IsSafeFileId(current.toStdString()))
+        return current;
+    const QString folder = UserDataFolder();
+    if (!folder.isEmpty()) {
+        namespace json = data::json;
+        const Json::Value list =
+            data::ReadJsonFile(std::filesystem::path(folder.toStdString()) / "ProfileList.ini");
+        const Json::Value& selected = json::Element(
+            json::Member(list, "profilelist"), json::ToInt64(json::Member(list, "profileselect")));
+        const std::string id = json::ToText(json::Member(selected, "profileUUID"));
+        if (data::IsSafeFileId(id))
+            return QString::fromStdString(id);
+    }
+    return fallback;
 }
 
 QString CCorvaneUSBDevice::DefaultDataFolder() const {

@@ -180,6 +180,10 @@ public:
     std::vector<OverlayEntry>& OverlayList() { return m_overlays; }
     QStringList& DefaultList(int which) { return m_defaultLists[static_cast<std::size_t>(which)]; }
 
+    // The profile to use: `current` when it is a safe file id, else the one the device's
+    // "ProfileList.ini" selects, else `fallback`.
+    QString ResolveProfileName(const QString& current, const QString& fallback) const;
+
     // Folders (each ending with a slash) of this device's data.
     QString DefaultDataFolder() const;
     QString DefaultProfilePath() const;

@@ -259,6 +259,26 @@ void CDeviceLightState::RotateLedRing(bool forward) {
         std::rotate(m_ring.begin(), m_ring.begin() + 1, m_ring.end());
 }
 
+void CDeviceLightState::RotateRingPart(int length, bool forward) {
+    std::lock_guard lock(m_mutex);
+    const int n = std::clamp(length, 0, kRingCount);
+    if (n < 2)
+        return;
+    const auto first = m_ring.begin();
+    if (forward)
+        std::rotate(first, first + (n - 1), first + n);
+    else
+        std::rotate(first, first + 1, first + n);
+}
+
+void CDeviceLightState::MarkActiveLedsUpTo(int count) {
+    std::lock_guard lock(m_mutex);
+    const int n = std::clamp(count, 0, kRingCount);
+    for (int i = 0; i < n; ++i)
+        if (m_ring[static_cast<std::size_t>(i)] != 0)
+            m_intensity[static_cast<std::size_t>(i)] = 255;
+}
+
 void CDeviceLightState::ClearEffectState() {
     std::lock_guard lock(m_mutex);
     m_intensity.fill(0);

@@ -65,6 +65,11 @@ public:
     void FadeLed(int index, int mode);
     void MarkActiveLeds();
     void RotateLedRing(bool forward);
+    // Rotates the first length entries (at most 23) of the ring by one position: forward
+    // moves the last of them to the front.
+    void RotateRingPart(int length, bool forward);
+    // Every LED below count (not only the first 9) whose ring entry is set goes to full.
+    void MarkActiveLedsUpTo(int count);
     void ClearEffectState();
     std::uint8_t Intensity(int index) const;
     void SetIntensity(int index, std::uint8_t value);

@@ -187,7 +187,6 @@ private:
     QWidget* LightPanel() const;
     std::filesystem::path UserFolderPath() const;
     std::filesystem::path DefaultFolderPath() const;
-    QString ResolveProfileName() const;
     bool CanWrite() const { return m_connection.Channel().IsEnabled() && m_config.valid; }
 
     keyboard::KeyboardMemory m_memory;

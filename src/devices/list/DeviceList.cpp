@@ -2,6 +2,7 @@
 
 #include "CorvaneKeyboardDevice.h"
 #include "CorvaneMouseDevice.h"
+#include "CorvaneMousePadDevice.h"
 #include "CorvaneUSBDevice.h"
 #include "DeviceLog.h"
 #include "DeviceOptionUI.h"
@@ -60,6 +61,8 @@ void RegisterDeviceControls() {
                             [] { return new CCorvaneKeyboardDevice(); });
     factory.RegisterControl(CCorvaneMouseDevice::kFactoryName,
                             [] { return new CCorvaneMouseDevice(); });
+    factory.RegisterControl(CCorvaneMousePadDevice::kClassName,
+                            [] { return new CCorvaneMousePadDevice(); });
     factory.RegisterControl(CDeviceOptionUI::kClassName, [] { return new CDeviceOptionUI(); });
     factory.RegisterControl(CMpDevicePowerUI::kClassName, [] { return new CMpDevicePowerUI(); });
 }

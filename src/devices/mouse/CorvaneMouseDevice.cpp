@@ -504,24 +504,8 @@ int CCorvaneMouseDevice::GetDoubleClickMax() const {
 
 // --- profile -----------------------------------------------------------------------------
 
-QString CCorvaneMouseDevice::ResolveProfileName() const {
-    if (data::IsSafeFileId(m_profileName.toStdString()))
-        return m_profileName;
-    const std::filesystem::path folder = UserFolderPath();
-    if (!folder.empty()) {
-        namespace json = data::json;
-        const Json::Value list = data::ReadJsonFile(folder / "ProfileList.ini");
-        const Json::Value& selected = json::Element(
-            json::Member(list, "profilelist"), json::ToInt64(json::Member(list, "profileselect")));
-        const std::string id = json::ToText(json::Member(selected, "profileUUID"));
-        if (data::IsSafeFileId(id))
-            return QString::fromStdString(id);
-    }
-    return QString::fromLatin1(kFallbackProfileName);
-}
-
 void CCorvaneMouseDevice::SetProfilePaths() {
-    m_profileName = ResolveProfileName();
+    m_profileName = ResolveProfileName(m_profileName, QString::fromLatin1(kFallbackProfileName));
     m_profile.SetDefaultPath(DefaultProfilePath().toStdString());
     const std::filesystem::path folder = UserFolderPath();
     if (folder.empty())

@@ -149,7 +149,6 @@ private:
     QWidget* LightPanel() const;
     void ShowLightInfoOnPanel();
     std::filesystem::path UserFolderPath() const;
-    QString ResolveProfileName() const;
 
     std::vector<data::KeyEntry> m_keys;
     std::vector<data::DpiStage> m_stages;

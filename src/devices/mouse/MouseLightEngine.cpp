@@ -17,60 +17,28 @@ constexpr int kGroupStride = 7;
 constexpr int kRingSteps = 192;
 constexpr int kHoldStep = 15;
 
-std::uint8_t LevelOf(const DeviceLightRecord& r) {
-    return lighting::LevelValue(lighting::ClampLevel(r.brightness));
-}
-
-LedColor At(const lighting::Rgb& c, std::uint8_t brightness) {
-    return LedColor{c.red, c.green, c.blue, brightness};
-}
-
-lighting::Rgb RecordColour(const DeviceLightRecord& r) {
-    return {r.red, r.green, r.blue};
-}
-
-bool HasStep(std::uint8_t mode) {
-    return mode <= 10 && mode != 5;
-}
-
 } // namespace
 
 MouseLightEngine::MouseLightEngine(CDeviceLightState& state,
                                    std::unique_ptr<lighting::RandomSource> random)
-    : m_state(state),
-      m_random(random ? std::move(random) : std::make_unique<lighting::SeededRandom>()) {
+    : CStepLightEngine(state, std::move(random)) {
     m_state.ClearEffectState();
     m_state.SetRingEntry(0, 1);
 }
 
-void MouseLightEngine::SetRecord(const DeviceLightRecord& record) {
-    {
-        const std::lock_guard lock(m_mutex);
-        const bool modeChanged = record.mode != m_record.mode;
-        m_record = record;
-        m_state.SetRecord(record);
-        if (modeChanged) {
-            m_state.ClearEffectState();
-            m_state.SetRingEntry(0, 1);
-            m_holdState.fill(0);
-            m_passes = 0;
-        }
-    }
-    NoteInput();
-}
-
-void MouseLightEngine::SetSequence(std::span<const lighting::EffectFrame> frames) {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_sequence.SetSequence(frames);
-    }
-    NoteInput();
+void MouseLightEngine::OnModeChanged() {
+    // a new mode starts with one lit position on the ring
+    m_state.ClearEffectState();
+    m_state.SetRingEntry(0, 1);
+    m_holdState.fill(0);
 }
 
 void MouseLightEngine::StartLedHold(int led, int state) {
+    if (Record().mode != kHoldMode)
+        return;
     {
         const std::lock_guard lock(m_mutex);
-        if (m_record.mode != kHoldMode || led < 0 || led >= kLedCount)
+        if (led < 0 || led >= kLedCount)
             return;
         const auto i = static_cast<std::size_t>(led);
         m_holdState[i] = static_cast<std::uint8_t>(state);
@@ -85,99 +53,27 @@ void MouseLightEngine::HoldAllLeds() {
         StartLedHold(i, 1);
 }
 
-void MouseLightEngine::SetInputListener(std::function<void()> listener) {
-    const std::lock_guard lock(m_listenerMutex);
-    m_inputListener = std::move(listener);
-}
-
-void MouseLightEngine::SetFrameListener(std::function<void()> listener) {
-    const std::lock_guard lock(m_listenerMutex);
-    m_frameListener = std::move(listener);
-}
-
-void MouseLightEngine::NoteInput() {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_paintedSinceInput = false;
-    }
-    m_inputs.fetch_add(1);
-    std::function<void()> listener;
-    {
-        const std::lock_guard lock(m_listenerMutex);
-        listener = m_inputListener;
-    }
-    if (listener)
-        listener();
-}
-
-void MouseLightEngine::RunPass(std::uint64_t tick) {
-    bool changed = false;
-    {
-        const std::lock_guard lock(m_mutex);
-        const std::vector<LedColor> before = m_state.Snapshot();
-        const std::uint8_t mode = m_record.mode;
-        if (HasStep(mode)) {
-            if (++m_passes >= static_cast<std::uint32_t>(MouseStepInterval(m_record.speed))) {
-                m_passes = 0;
-                RunModeStep(mode);
-                m_paintedSinceInput = true;
-            }
-        } else {
-            m_sequence.Play(m_sequenceColours, m_record.speed, lighting::TickToMs(tick));
-            for (int i = 0; i < kLedCount; ++i)
-                m_state.SetLedColor(i, m_sequenceColours[static_cast<std::size_t>(i)]);
-            m_paintedSinceInput = true;
-        }
-        changed = m_state.Snapshot() != before;
-    }
-    if (!changed)
-        return;
-    m_frameVersion.fetch_add(1);
-    std::function<void()> listener;
-    {
-        const std::lock_guard lock(m_listenerMutex);
-        listener = m_frameListener;
-    }
-    if (listener)
-        listener();
-}
-
-bool MouseLightEngine::IsStill() const {
-    const std::lock_guard lock(m_mutex);
-    if (!m_paintedSinceInput)
-        return false;
-    const std::uint8_t mode = m_record.mode;
-    if (mode == 3 || mode == 10)
-        return true;
-    if (!HasStep(mode))
-        return m_sequence.Length() == 0;
-    if (mode == kHoldMode) {
-        for (int i = 0; i < kLedCount; ++i)
-            if (m_state.Intensity(i) != 0)
-                return false;
-        return true;
-    }
-    return false;
-}
-
-void MouseLightEngine::RunStep() {
-    const std::lock_guard lock(m_mutex);
-    RunModeStep(m_record.mode);
-    m_paintedSinceInput = true;
-}
-
-std::uint8_t MouseLightEngine::StepCounter() const {
-    const std::lock_guard lock(m_mutex);
-    return m_step;
-}
-
 std::uint8_t MouseLightEngine::HoldState(int led) const {
     const std::lock_guard lock(m_mutex);
     return led >= 0 && led < kLedCount ? m_holdState[static_cast<std::size_t>(led)] : 0;
 }
 
-void MouseLightEngine::RunModeStep(std::uint8_t mode) {
-    const DeviceLightRecord r = m_record;
+bool MouseLightEngine::HasStep(std::uint8_t mode) const {
+    return mode <= 10 && mode != 5;
+}
+
+bool MouseLightEngine::IsStillMode(std::uint8_t mode) const {
+    if (mode == 3 || mode == 10)
+        return true;
+    if (mode != kHoldMode)
+        return false;
+    for (int i = 0; i < kLedCount; ++i)
+        if (m_state.Intensity(i) != 0)
+            return false;
+    return true;
+}
+
+void MouseLightEngine::RunModeStep(std::uint8_t mode, const DeviceLightRecord& r) {
     switch (mode) {
     case 0:
         StepGroupWave(r);
