@@ -38,8 +38,9 @@ private:
     std::vector<std::vector<std::uint8_t>> m_lightReports;
 };
 
-// Its interface: the vendor collection 0xFF1C/0x92 with the command report (id 4, 63 bytes
-// each way) and the light output report (id 0xFF, 16 bytes).
+// Its interface: one consumer control collection (0x000C/0x01), as the audio chip has it,
+// holding vendor items: the command report (id 4, 63 bytes each way) and the light output
+// report (id 0xFF, 16 bytes).
 const std::vector<std::uint8_t>& HeadsetInterfaceDescriptor();
 
 } // namespace vpc::sim

@@ -1,5 +1,6 @@
 #include "SimulatedDevices.h"
 
+#include "CSimHeadset.h"
 #include "CSimMouse.h"
 #include "CSimMousePad.h"
 
@@ -59,6 +60,11 @@ CSimulatedDevices::CSimulatedDevices(const std::vector<std::string>& kinds)
             else
                 mouse->PlugReceiver();
             m_devices.push_back(mouse);
+        } else if (kind == "headset") {
+            auto headset = CSimHeadset::Create();
+            m_bus->Attach(headset);
+            headset->PlugCable();
+            m_devices.push_back(headset);
         } else if (kind == "mousepad") {
             auto pad = CSimMousePad::Create();
             m_bus->Attach(pad);

@@ -14,7 +14,7 @@ namespace vpc::sim {
 class CSimulatedDevices {
 public:
     // Kinds: "keypad" (cable), "keypad-receiver" (through its receiver), "mouse",
-    // "mouse-receiver", "mousepad"; a
+    // "mouse-receiver", "mousepad", "headset"; a
     // keypad kind may name the lighting mode its active onboard record starts in
     // ("keypad:4"). Unknown kinds are reported in unknownKinds and skipped.
     explicit CSimulatedDevices(const std::vector<std::string>& kinds);

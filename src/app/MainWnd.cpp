@@ -11,6 +11,7 @@
 #include "DeviceTable.h"
 #include "DpiChoice.h"
 #include "FrameWnd.h"
+#include "HeadsetRoutes.h"
 #include "LightControlUI.h"
 #include "LightingRoutes.h"
 #include "MacroControlUI.h"
@@ -342,6 +343,11 @@ void CMainWnd::RegisterRoutes() {
     };
     m_macroServices.armHooks = [this](int hookMode, bool arm) { ArmHooks(hookMode, arm); };
     vpc::panels::RegisterMacroRoutes(m_dispatcher.Routes(), m_macroServices);
+    vpc::panels::HeadsetRouteServices headsetServices;
+    headsetServices.showMessage = [this](const QString& textId) {
+        ShowMessageBox(this, QString(), textId, PaintManager().GetDPI(), true, 0);
+    };
+    vpc::panels::RegisterHeadsetRoutes(m_dispatcher.Routes(), std::move(headsetServices));
     vpc::panels::CMacroControlUI::SetRecordingRequester([this](vpc::panels::CMacroControlUI& panel,
                                                                int hookMode,
                                                                vpc::panels::macro::TimeMode mode) {

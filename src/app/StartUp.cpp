@@ -7,6 +7,7 @@
 #include "DataFolders.h"
 #include "DeviceProfileUI.h"
 #include "DeviceTable.h"
+#include "HeadsetPanels.h"
 #include "LightControlUI.h"
 #include "MacroControlUI.h"
 #include "MainWnd.h"
@@ -56,6 +57,7 @@ void RegisterCustomControls() {
     // The feature panels and device classes follow.
     vpc::panels::RegisterLightingControls();
     vpc::panels::RegisterMacroControls();
+    vpc::panels::RegisterHeadsetControls();
     RegisterControlClass<vpc::panels::CDeviceProfileUI>(factory);
 }
 

@@ -1,5 +1,6 @@
 #include "DeviceList.h"
 
+#include "CorvaneHS6533Device.h"
 #include "CorvaneKeyboardDevice.h"
 #include "CorvaneMouseDevice.h"
 #include "CorvaneMousePadDevice.h"
@@ -63,6 +64,8 @@ void RegisterDeviceControls() {
                             [] { return new CCorvaneMouseDevice(); });
     factory.RegisterControl(CCorvaneMousePadDevice::kClassName,
                             [] { return new CCorvaneMousePadDevice(); });
+    factory.RegisterControl(CCorvaneHS6533Device::kClassName,
+                            [] { return new CCorvaneHS6533Device(); });
     factory.RegisterControl(CDeviceOptionUI::kClassName, [] { return new CDeviceOptionUI(); });
     factory.RegisterControl(CMpDevicePowerUI::kClassName, [] { return new CMpDevicePowerUI(); });
 }

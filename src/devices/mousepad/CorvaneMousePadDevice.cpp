@@ -39,7 +39,13 @@ DeviceLightRecord ToRecord(const data::LightInfo& info) {
 } // namespace
 
 CCorvaneMousePadDevice::CCorvaneMousePadDevice(QWidget* parent)
-    : CCorvaneUSBDevice(parent), m_engine(m_light) {
+    : CCorvaneMousePadDevice(std::make_unique<data::CBasicProfiledata>(), mousepad::WaveStyle{},
+                             mousepad::kPadLedCount, parent) {}
+
+CCorvaneMousePadDevice::CCorvaneMousePadDevice(std::unique_ptr<data::CBasicProfiledata> profile,
+                                               mousepad::WaveStyle wave, int ledCount,
+                                               QWidget* parent)
+    : CCorvaneUSBDevice(parent), m_profile(std::move(profile)), m_engine(m_light, ledCount, wave) {
     setProperty("controlClass", QString::fromLatin1(kClassName));
     m_connection.SetKind(DeviceKind::MousePad);
     m_engine.SetFrameListener([this] { OnLightColoursChanged(); });
@@ -81,7 +87,7 @@ void CCorvaneMousePadDevice::InitPanel() {
     CCorvaneUSBDevice::Init(); // sizes the button lists; empties them without a layout
     if (PageLayoutName().isEmpty())
         return;
-    QWidget* area = FindPageControl(QString::fromLatin1(kKeyLightArea));
+    QWidget* area = FindPageControl(KeyLightAreaName());
     if (!area)
         return;
     SetKeyLightArea(area);
@@ -129,6 +135,10 @@ void CCorvaneMousePadDevice::RefreshPanel() {
         return;
     }
     LoadDefaultData();
+    ShowLightOnPanel();
+}
+
+void CCorvaneMousePadDevice::ShowLightOnPanel() {
     QWidget* panel = LightPanel();
     if (!panel || panel->metaObject()->indexOfMethod("ShowLightRecord(uint,uint,uint)") < 0)
         return;
@@ -165,30 +175,30 @@ std::uint8_t CCorvaneMousePadDevice::ModePositionOf(std::uint8_t value) const {
 
 void CCorvaneMousePadDevice::SetProfilePaths() {
     m_profileName = ResolveProfileName(m_profileName, QString::fromLatin1(kFallbackProfileName));
-    m_profile.SetDefaultPath(DefaultProfilePath().toStdString());
+    m_profile->SetDefaultPath(DefaultProfilePath().toStdString());
     const std::filesystem::path folder = UserFolderPath();
     if (folder.empty())
         return;
-    m_profile.SetProfilePath(folder / (m_profileName.toStdString() + ".Json"));
-    m_profile.SetLightConfigPath(folder / (std::string(kLightingFileBase) + ".config"));
+    m_profile->SetProfilePath(folder / (m_profileName.toStdString() + ".Json"));
+    m_profile->SetLightConfigPath(folder / (std::string(kLightingFileBase) + ".config"));
 }
 
 void CCorvaneMousePadDevice::SaveProfile() {
-    if (!m_profile.Save())
+    if (!m_profile->Save())
         qCWarning(lcVpcDevices, "mouse pad profile not saved: %s",
-                  m_profile.GetProfilePath().c_str());
+                  m_profile->GetProfilePath().c_str());
 }
 
 void CCorvaneMousePadDevice::LoadProfile() {
     SetProfilePaths();
-    m_profile.Load(m_profile.GetProfilePath());
-    m_profile.LoadLightConfig(m_profile.GetLightConfigPath());
+    m_profile->Load(m_profile->GetProfilePath());
+    m_profile->LoadLightConfig(m_profile->GetLightConfigPath());
     ApplyLightSettings();
 }
 
 void CCorvaneMousePadDevice::ReloadProfile() {
     SetProfilePaths();
-    m_profile.Load(m_profile.GetDefaultPath());
+    m_profile->Load(m_profile->GetDefaultPath());
     ApplyLightSettings();
     SaveProfile();
     RefreshPanel();
@@ -209,14 +219,14 @@ void CCorvaneMousePadDevice::ReloadResetProfile() {
 
 void CCorvaneMousePadDevice::SetLightType(int value) {
     CCorvaneUSBDevice::SetLightType(value);
-    m_profile.SetRecordIndex(0);
-    m_profile.SetLightType(value);
+    m_profile->SetRecordIndex(0);
+    m_profile->SetLightType(value);
 }
 
 void CCorvaneMousePadDevice::SetLightInfo(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2,
                                           std::uint32_t w3) {
     const data::LightInfo info = data::FromLightWords({w0, w1, w2, w3});
-    m_profile.SetLightInfo(info);
+    m_profile->SetLightInfo(info);
     TakeLighting(info);
 }
 
@@ -240,9 +250,9 @@ void CCorvaneMousePadDevice::TakeLighting(const data::LightInfo& info) {
 }
 
 void CCorvaneMousePadDevice::ApplyLightSettings() {
-    TakeLighting(m_profile.GetLightInfo());
+    TakeLighting(m_profile->GetLightInfo());
     std::vector<lighting::EffectFrame> sequence;
-    for (const data::EffectFrame& f : m_profile.GetEffectFrames()) {
+    for (const data::EffectFrame& f : m_profile->GetEffectFrames()) {
         lighting::EffectFrame e;
         e.kind = f.ledRegMode;
         e.brightness = f.ledBrightness;

@@ -31,6 +31,8 @@ public:
 
     explicit CCorvaneMousePadDevice(QWidget* parent = nullptr);
     ~CCorvaneMousePadDevice() override;
+    CCorvaneMousePadDevice(const CCorvaneMousePadDevice&) = delete;
+    CCorvaneMousePadDevice& operator=(const CCorvaneMousePadDevice&) = delete;
 
     QString GetClass() const override { return QString::fromLatin1(kClassName); }
 
@@ -69,27 +71,35 @@ public:
     bool IsLightThreadRunning() const { return m_lightThread && m_lightThread->IsRunning(); }
     std::uint16_t LastSyncCode() const { return m_lastSyncCode.load(); }
     QWidget* FindPageControl(const QString& name) const;
-    data::CBasicProfiledata& ProfileData() { return m_profile; }
+    data::CBasicProfiledata& ProfileData() { return *m_profile; }
 
 public slots:
     void SwitchProfile(const QString& profileId);
     void ReloadResetProfile();
 
 protected:
+    // For devices that light like a pad (the headset): their own profile data, wave and LEDs.
+    CCorvaneMousePadDevice(std::unique_ptr<data::CBasicProfiledata> profile,
+                           mousepad::WaveStyle wave, int ledCount, QWidget* parent);
     void OnNotificationUsage(ConnectionLink link, std::uint16_t usage) override;
-
-private:
+    // The container of the page whose buttons show the LEDs.
+    virtual QString KeyLightAreaName() const { return QString::fromLatin1(kKeyLightArea); }
     // Reads the active slot's record into the mirror; false (mirror kept) when a read failed.
     bool ReadOnboardProfile();
-    void TakeLighting(const data::LightInfo& info);
     void StartLightThread();
     void StopLightThread();
     QWidget* LightPanel() const;
+    // Shows the lighting record on the lighting panel.
+    void ShowLightOnPanel();
     std::filesystem::path UserFolderPath() const;
 
     std::array<std::uint8_t, kMirrorSize> m_mirror{};
     data::LightInfo m_lightInfo;
-    data::CBasicProfiledata m_profile;
+
+private:
+    void TakeLighting(const data::LightInfo& info);
+
+    std::unique_ptr<data::CBasicProfiledata> m_profile;
     keyboard::KeyboardDefaultData m_defaults;
     QString m_profileName;
     std::atomic<std::uint16_t> m_lastSyncCode{0};

@@ -10,7 +10,6 @@ namespace vpc::devices::mousepad {
 namespace {
 constexpr int kWaveWheelSteps = 192;
 constexpr int kWaveCurveSteps = 96;
-constexpr int kLedStride = 7;
 constexpr int kRingSteps = 192;
 constexpr int kRingLength = 23;
 constexpr int kPairRingLength = 8;
@@ -22,10 +21,10 @@ const std::array<std::array<int, 2>, 7>& PadLedPairs() {
     return kPairs;
 }
 
-PadLightEngine::PadLightEngine(CDeviceLightState& state, int ledCount,
+PadLightEngine::PadLightEngine(CDeviceLightState& state, int ledCount, WaveStyle wave,
                                std::unique_ptr<lighting::RandomSource> random)
     : CStepLightEngine(state, std::move(random)),
-      m_ledCount(std::clamp(ledCount, 0, CDeviceLightState::kIntensityCount)) {
+      m_ledCount(std::clamp(ledCount, 0, CDeviceLightState::kIntensityCount)), m_wave(wave) {
     OnModeChanged();
 }
 
@@ -75,14 +74,16 @@ void PadLightEngine::StepLedWave(const DeviceLightRecord& r) {
     const bool forward = r.direction != 0;
     const std::uint8_t level = LevelOf(r);
     const bool multi = r.multiColor != 0;
-    m_step = lighting::CyclicStep(forward, multi ? kWaveWheelSteps : kWaveCurveSteps, m_step, 1);
+    m_step = lighting::CyclicStep(forward, multi ? kWaveWheelSteps : kWaveCurveSteps, m_step,
+                                  multi ? 1 : m_wave.curveStep);
     for (int i = 0; i < m_ledCount; ++i) {
         if (multi) {
-            const int index = (m_step + 1 + kLedStride * i) % kWaveWheelSteps;
+            const int index = (m_step + 1 + m_wave.wheelStride * i) % kWaveWheelSteps;
             m_state.SetLedColor(i,
                                 At(lighting::ColorWheel()[static_cast<std::size_t>(index)], level));
         } else {
-            const int index = (m_step + 1 + kLedStride * i) % kWaveCurveSteps;
+            const int index =
+                (m_step + m_wave.curveOffset + m_wave.curveStride * i) % kWaveCurveSteps;
             m_state.SetLedColor(
                 i, At(RecordColour(r),
                       lighting::Scale(level,

@@ -13,13 +13,24 @@ inline constexpr int kPadLedCount = 15;
 // `PadLedPairs`: the LEDs that light together in the pair ring; LED 0 belongs to none.
 const std::array<std::array<int, 2>, 7>& PadLedPairs();
 
+// How the wave runs along the LEDs: the wheel index of LED i is s + 1 + wheelStride x i; the
+// curve index s + curveOffset + curveStride x i, with s moving curveStep per step.
+struct WaveStyle {
+    int wheelStride = 7;
+    int curveStep = 1;
+    int curveStride = 7;
+    int curveOffset = 1;
+};
+// The headset's wave: wider apart on the wheel, three curve entries per step.
+inline constexpr WaveStyle kHeadsetWave{16, 3, 10, 0};
+
 class PadLightEngine : public CStepLightEngine {
 public:
     static constexpr std::uint8_t kLedRingMode = 6;
     static constexpr std::uint8_t kPairRingMode = 7;
 
     // ledCount: the LEDs the effects run over (held to the state's capacity).
-    PadLightEngine(CDeviceLightState& state, int ledCount = kPadLedCount,
+    PadLightEngine(CDeviceLightState& state, int ledCount = kPadLedCount, WaveStyle wave = {},
                    std::unique_ptr<lighting::RandomSource> random = nullptr);
 
 protected:
@@ -35,6 +46,7 @@ private:
     lighting::Rgb RingColour(const DeviceLightRecord& r, bool startLit, int keptLed);
 
     const int m_ledCount;
+    const WaveStyle m_wave;
     std::uint8_t m_ringCounter = 0;
 };
 
