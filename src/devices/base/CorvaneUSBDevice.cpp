@@ -19,6 +19,7 @@
 #include "lighting/LiveFrameSender.h"
 
 #include <QDir>
+#include <QMetaObject>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <algorithm>
@@ -117,6 +118,30 @@ void CCorvaneUSBDevice::Init() {
             ShowLedOn(button, 0xFFFFFFu, 255);
         }
     }
+}
+
+QWidget* CCorvaneUSBDevice::FindPageControl(const QString& name) const {
+    for (QWidget* child : findChildren<QWidget*>())
+        if (ControlName(child).compare(name, Qt::CaseInsensitive) == 0)
+            return child;
+    return nullptr;
+}
+
+QWidget* CCorvaneUSBDevice::LightPanel() const {
+    return FindPageControl(QStringLiteral("LightControlItem"));
+}
+
+void CCorvaneUSBDevice::ShowLightRecordOnPanel(const std::array<std::uint32_t, 4>& words) {
+    QWidget* panel = LightPanel();
+    if (!panel || panel->metaObject()->indexOfMethod("ShowLightRecord(uint,uint,uint)") < 0)
+        return;
+    QMetaObject::invokeMethod(panel, "ShowLightRecord", Qt::DirectConnection, Q_ARG(uint, words[0]),
+                              Q_ARG(uint, words[1]), Q_ARG(uint, words[2]));
+}
+
+std::filesystem::path CCorvaneUSBDevice::UserFolderPath() const {
+    const QString folder = UserDataFolder();
+    return folder.isEmpty() ? std::filesystem::path() : std::filesystem::path(folder.toStdString());
 }
 
 void CCorvaneUSBDevice::AssignKeyButton(int index, QWidget* button) {

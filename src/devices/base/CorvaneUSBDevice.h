@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -180,6 +181,11 @@ public:
     std::vector<OverlayEntry>& OverlayList() { return m_overlays; }
     QStringList& DefaultList(int which) { return m_defaultLists[static_cast<std::size_t>(which)]; }
 
+    // A control of this device's page by name (ignoring case), or none.
+    QWidget* FindPageControl(const QString& name) const;
+    // The device's user folder as a path (empty when it has none).
+    std::filesystem::path UserFolderPath() const;
+
     // The profile to use: `current` when it is a safe file id, else the one the device's
     // "ProfileList.ini" selects, else `fallback`.
     QString ResolveProfileName(const QString& current, const QString& fallback) const;
@@ -209,6 +215,10 @@ signals:
     void notificationArrived(int link, int usage);
 
 protected:
+    // The page's lighting panel ("LightControlItem"), or none.
+    QWidget* LightPanel() const;
+    // Hands the lighting panel a whole lighting record to show.
+    void ShowLightRecordOnPanel(const std::array<std::uint32_t, 4>& words);
     // The device classes that find their buttons themselves hand them over here (indexes
     // outside the capacity are ignored), and name the area that previews the LEDs.
     void AssignKeyButton(int index, QWidget* button);

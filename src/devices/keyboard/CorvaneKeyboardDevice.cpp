@@ -81,22 +81,6 @@ void CCorvaneKeyboardDevice::StopWorkers() {
     CCorvaneUSBDevice::StopWorkers();
 }
 
-QWidget* CCorvaneKeyboardDevice::FindPageControl(const QString& name) const {
-    for (QWidget* child : findChildren<QWidget*>())
-        if (ControlName(child).compare(name, Qt::CaseInsensitive) == 0)
-            return child;
-    return nullptr;
-}
-
-QWidget* CCorvaneKeyboardDevice::LightPanel() const {
-    return FindPageControl(QStringLiteral("LightControlItem"));
-}
-
-std::filesystem::path CCorvaneKeyboardDevice::UserFolderPath() const {
-    const QString folder = UserDataFolder();
-    return folder.isEmpty() ? std::filesystem::path() : std::filesystem::path(folder.toStdString());
-}
-
 std::filesystem::path CCorvaneKeyboardDevice::DefaultFolderPath() const {
     return std::filesystem::path(DefaultDataFolder().toStdString());
 }
@@ -167,14 +151,9 @@ void CCorvaneKeyboardDevice::LoadDefaultData() {
 }
 
 void CCorvaneKeyboardDevice::ShowLightInfoOnPanel() {
-    QWidget* panel = LightPanel();
-    if (!panel || panel->metaObject()->indexOfMethod("ShowLightRecord(uint,uint,uint)") < 0)
-        return;
     // the whole record, also the values the panel was handed last time: the user may have
     // changed the panel since, and the preset colour mode is part of it
-    const data::LightWords words = data::ToLightWords(m_lightInfo);
-    QMetaObject::invokeMethod(panel, "ShowLightRecord", Qt::DirectConnection, Q_ARG(uint, words[0]),
-                              Q_ARG(uint, words[1]), Q_ARG(uint, words[2]));
+    ShowLightRecordOnPanel(data::ToLightWords(m_lightInfo));
 }
 
 void CCorvaneKeyboardDevice::RefreshPanel() {

@@ -149,7 +149,6 @@ public:
     std::uint16_t LastSyncCode() const { return m_lastSyncCode.load(); }
     // -1 while the lighting panel has no custom group selected.
     int SelectedCustomGroup() const { return m_panelGroup; }
-    QWidget* FindPageControl(const QString& name) const;
 
 public slots:
     // The profile panel's requests: take another profile and write it to the keypad, write
@@ -184,8 +183,6 @@ private:
     void UpdateKeyCaptions();
     void SelectOption(const QString& name, bool selected);
     bool IsOptionSelected(const QString& name) const;
-    QWidget* LightPanel() const;
-    std::filesystem::path UserFolderPath() const;
     std::filesystem::path DefaultFolderPath() const;
     bool CanWrite() const { return m_connection.Channel().IsEnabled() && m_config.valid; }
 

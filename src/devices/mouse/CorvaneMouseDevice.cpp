@@ -104,22 +104,6 @@ void CCorvaneMouseDevice::StopWorkers() {
     CCorvaneUSBDevice::StopWorkers();
 }
 
-QWidget* CCorvaneMouseDevice::FindPageControl(const QString& name) const {
-    for (QWidget* child : findChildren<QWidget*>())
-        if (ControlName(child).compare(name, Qt::CaseInsensitive) == 0)
-            return child;
-    return nullptr;
-}
-
-QWidget* CCorvaneMouseDevice::LightPanel() const {
-    return FindPageControl(QStringLiteral("LightControlItem"));
-}
-
-std::filesystem::path CCorvaneMouseDevice::UserFolderPath() const {
-    const QString folder = UserDataFolder();
-    return folder.isEmpty() ? std::filesystem::path() : std::filesystem::path(folder.toStdString());
-}
-
 // --- panel -------------------------------------------------------------------------------
 
 void CCorvaneMouseDevice::Init() {
@@ -245,12 +229,7 @@ void CCorvaneMouseDevice::SelectKey(int index) {
 }
 
 void CCorvaneMouseDevice::ShowLightInfoOnPanel() {
-    QWidget* panel = LightPanel();
-    if (!panel || panel->metaObject()->indexOfMethod("ShowLightRecord(uint,uint,uint)") < 0)
-        return;
-    const data::LightWords words = data::ToLightWords(m_lightInfo);
-    QMetaObject::invokeMethod(panel, "ShowLightRecord", Qt::DirectConnection, Q_ARG(uint, words[0]),
-                              Q_ARG(uint, words[1]), Q_ARG(uint, words[2]));
+    ShowLightRecordOnPanel(data::ToLightWords(m_lightInfo));
 }
 
 void CCorvaneMouseDevice::RefreshPanel() {

@@ -121,7 +121,6 @@ public:
     mouse::MouseLightEngine& LightEngine() { return m_engine; }
     bool IsLightThreadRunning() const { return m_lightThread && m_lightThread->IsRunning(); }
     std::uint16_t LastSyncCode() const { return m_lastSyncCode.load(); }
-    QWidget* FindPageControl(const QString& name) const;
 
 public slots:
     void SwitchProfile(const QString& profileId);
@@ -146,9 +145,7 @@ private:
     void SelectOption(const QString& name, bool selected);
     bool IsOptionSelected(const QString& name) const;
     int ControlValue(const QString& name) const;
-    QWidget* LightPanel() const;
     void ShowLightInfoOnPanel();
-    std::filesystem::path UserFolderPath() const;
 
     std::vector<data::KeyEntry> m_keys;
     std::vector<data::DpiStage> m_stages;

@@ -61,22 +61,6 @@ void CCorvaneMousePadDevice::StopWorkers() {
     CCorvaneUSBDevice::StopWorkers();
 }
 
-QWidget* CCorvaneMousePadDevice::FindPageControl(const QString& name) const {
-    for (QWidget* child : findChildren<QWidget*>())
-        if (ControlName(child).compare(name, Qt::CaseInsensitive) == 0)
-            return child;
-    return nullptr;
-}
-
-QWidget* CCorvaneMousePadDevice::LightPanel() const {
-    return FindPageControl(QStringLiteral("LightControlItem"));
-}
-
-std::filesystem::path CCorvaneMousePadDevice::UserFolderPath() const {
-    const QString folder = UserDataFolder();
-    return folder.isEmpty() ? std::filesystem::path() : std::filesystem::path(folder.toStdString());
-}
-
 // --- panel -------------------------------------------------------------------------------
 
 void CCorvaneMousePadDevice::Init() {
@@ -139,12 +123,7 @@ void CCorvaneMousePadDevice::RefreshPanel() {
 }
 
 void CCorvaneMousePadDevice::ShowLightOnPanel() {
-    QWidget* panel = LightPanel();
-    if (!panel || panel->metaObject()->indexOfMethod("ShowLightRecord(uint,uint,uint)") < 0)
-        return;
-    const data::LightWords words = data::ToLightWords(m_lightInfo);
-    QMetaObject::invokeMethod(panel, "ShowLightRecord", Qt::DirectConnection, Q_ARG(uint, words[0]),
-                              Q_ARG(uint, words[1]), Q_ARG(uint, words[2]));
+    ShowLightRecordOnPanel(data::ToLightWords(m_lightInfo));
 }
 
 void CCorvaneMousePadDevice::LoadDefaultData() {

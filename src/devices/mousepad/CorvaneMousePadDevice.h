@@ -70,7 +70,6 @@ public:
     mousepad::PadLightEngine& LightEngine() { return m_engine; }
     bool IsLightThreadRunning() const { return m_lightThread && m_lightThread->IsRunning(); }
     std::uint16_t LastSyncCode() const { return m_lastSyncCode.load(); }
-    QWidget* FindPageControl(const QString& name) const;
     data::CBasicProfiledata& ProfileData() { return *m_profile; }
 
 public slots:
@@ -88,10 +87,8 @@ protected:
     bool ReadOnboardProfile();
     void StartLightThread();
     void StopLightThread();
-    QWidget* LightPanel() const;
     // Shows the lighting record on the lighting panel.
     void ShowLightOnPanel();
-    std::filesystem::path UserFolderPath() const;
 
     std::array<std::uint8_t, kMirrorSize> m_mirror{};
     data::LightInfo m_lightInfo;
