@@ -139,6 +139,41 @@ void CCorvaneUSBDevice::ShowLightRecordOnPanel(const std::array<std::uint32_t, 4
                               Q_ARG(uint, words[1]), Q_ARG(uint, words[2]));
 }
 
+void CCorvaneUSBDevice::SetDefaultLists(const std::vector<std::string>& modes,
+                                        const std::vector<std::string>& macros,
+                                        const std::vector<std::string>& areas,
+                                        const std::vector<std::string>& customLights) {
+    const auto toList = [](const std::vector<std::string>& names) {
+        QStringList list;
+        for (const std::string& name : names)
+            list << QString::fromStdString(name);
+        return list;
+    };
+    DefaultList(0) = toList(modes);
+    DefaultList(1) = toList(macros);
+    DefaultList(2) = toList(areas);
+    DefaultList(3) = toList(customLights);
+}
+
+std::vector<lighting::EffectFrame>
+CCorvaneUSBDevice::EngineSequence(const std::vector<data::EffectFrame>& frames) {
+    std::vector<lighting::EffectFrame> sequence;
+    sequence.reserve(frames.size());
+    for (const data::EffectFrame& f : frames) {
+        lighting::EffectFrame e;
+        e.kind = f.ledRegMode;
+        e.brightness = f.ledBrightness;
+        e.speed = f.ledSpeed;
+        e.direction = f.ledDirection;
+        e.multiColor = f.ledMultiColor != 0;
+        e.color = {f.red, f.green, f.blue};
+        e.timeMs = f.time;
+        e.cycles = f.cyle;
+        sequence.push_back(e);
+    }
+    return sequence;
+}
+
 std::filesystem::path CCorvaneUSBDevice::UserFolderPath() const {
     const QString folder = UserDataFolder();
     return folder.isEmpty() ? std::filesystem::path() : std::filesystem::path(folder.toStdString());

@@ -6,6 +6,8 @@
 #include "DeviceConnection.h"
 #include "DeviceLightState.h"
 
+#include "ProfileRecords.h"
+
 #include "PaintManagerUI.h"
 #include "UiTypes.h"
 
@@ -180,6 +182,15 @@ public:
     std::recursive_mutex& SequenceLock() { return m_sequenceLock; }
     std::vector<OverlayEntry>& OverlayList() { return m_overlays; }
     QStringList& DefaultList(int which) { return m_defaultLists[static_cast<std::size_t>(which)]; }
+    // Lists 0-3: the lighting mode names, the macro names, the area names and the custom
+    // lighting names.
+    void SetDefaultLists(const std::vector<std::string>& modes,
+                         const std::vector<std::string>& macros,
+                         const std::vector<std::string>& areas,
+                         const std::vector<std::string>& customLights);
+    // A profile's light sequence as the lighting engines play it.
+    static std::vector<lighting::EffectFrame>
+    EngineSequence(const std::vector<data::EffectFrame>& frames);
 
     // A control of this device's page by name (ignoring case), or none.
     QWidget* FindPageControl(const QString& name) const;

@@ -616,16 +616,8 @@ void CCorvaneMouseDevice::LoadDefaultData() {
     keyboard::LoadKeyboardDefaultData(m_defaults, UserFolderPath(),
                                       std::filesystem::path(DefaultDataFolder().toStdString()),
                                       GetLightType(), kLightingFileBase);
-    const auto toList = [](const std::vector<std::string>& names) {
-        QStringList list;
-        for (const std::string& name : names)
-            list << QString::fromStdString(name);
-        return list;
-    };
-    DefaultList(0) = toList(m_defaults.modeNames);
-    DefaultList(1) = toList(m_defaults.macroNames);
-    DefaultList(2) = toList(m_defaults.areaNames);
-    DefaultList(3) = toList(m_defaults.customLightNames);
+    SetDefaultLists(m_defaults.modeNames, m_defaults.macroNames, m_defaults.areaNames,
+                    m_defaults.customLightNames);
 }
 
 // --- lighting ----------------------------------------------------------------------------
@@ -641,19 +633,7 @@ void CCorvaneMouseDevice::ApplyLightSettings() {
         const std::lock_guard lock(LightListLock());
         OverlayList().clear();
     }
-    std::vector<lighting::EffectFrame> sequence;
-    for (const data::EffectFrame& f : m_profile.GetEffectFrames()) {
-        lighting::EffectFrame e;
-        e.kind = f.ledRegMode;
-        e.brightness = f.ledBrightness;
-        e.speed = f.ledSpeed;
-        e.direction = f.ledDirection;
-        e.multiColor = f.ledMultiColor != 0;
-        e.color = {f.red, f.green, f.blue};
-        e.timeMs = f.time;
-        e.cycles = f.cyle;
-        sequence.push_back(e);
-    }
+    const std::vector<lighting::EffectFrame> sequence = EngineSequence(m_profile.GetEffectFrames());
     m_engine.SetSequence(sequence);
     HurryLightFrames();
 }

@@ -230,19 +230,8 @@ void CCorvaneMousePadDevice::TakeLighting(const data::LightInfo& info) {
 
 void CCorvaneMousePadDevice::ApplyLightSettings() {
     TakeLighting(m_profile->GetLightInfo());
-    std::vector<lighting::EffectFrame> sequence;
-    for (const data::EffectFrame& f : m_profile->GetEffectFrames()) {
-        lighting::EffectFrame e;
-        e.kind = f.ledRegMode;
-        e.brightness = f.ledBrightness;
-        e.speed = f.ledSpeed;
-        e.direction = f.ledDirection;
-        e.multiColor = f.ledMultiColor != 0;
-        e.color = {f.red, f.green, f.blue};
-        e.timeMs = f.time;
-        e.cycles = f.cyle;
-        sequence.push_back(e);
-    }
+    const std::vector<lighting::EffectFrame> sequence =
+        EngineSequence(m_profile->GetEffectFrames());
     m_engine.SetSequence(sequence);
 }
 
