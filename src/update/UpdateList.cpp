@@ -4,6 +4,8 @@
 
 #include "UpdateCheck.h"
 
+#include <QUrl>
+
 namespace vpc::update {
 
 namespace {
@@ -184,6 +186,71 @@ void UpdateList::ReleasePendingRows() {
         }
     }
     m_currentRow = -1;
+}
+
+std::vector<DownloadJob> UpdateList::TakeDownloadJobs(const std::string& apiBase) {
+    std::vector<DownloadJob> jobs;
+    for (int k = 0; k < RowCount(); ++k) {
+        if (Row(k).GetStatus() != kStatusDownloadWait)
+            continue;
+        const UpdateResult& result = Result(k);
+        const QUrl url = QUrl(QString::fromStdString(apiBase))
+                             .resolved(QUrl(QString::fromStdString(Row(k).UserData())));
+        const QString scheme = url.scheme().toLower();
+        if (Row(k).UserData().empty() || !url.isValid() ||
+            (scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
+            result.installerPath.empty()) {
+            m_currentRow = k;
+            OnUpdateStatus(2, 0);
+            continue;
+        }
+        DownloadJob job;
+        job.row = k;
+        job.url = url.toString(QUrl::FullyEncoded).toStdString();
+        job.target = result.installerPath;
+        job.expectedSize = result.packageSize;
+        job.expectedSha256 = result.packageSha256;
+        jobs.push_back(job);
+    }
+    return jobs;
+}
+
+void UpdateList::OnDownloadStarted(int row) {
+    if (row < 0 || row >= RowCount())
+        return;
+    m_currentRow = row;
+    Row(row).SetStatus(kStatusDownloading);
+    m_state = kStateUpdating;
+}
+
+void UpdateList::OnDownloadProgress(int row, int percent) {
+    if (row != m_currentRow)
+        return;
+    OnUpdateStatus(4, percent);
+}
+
+void UpdateList::OnDownloadFinished(int row, bool ok) {
+    if (row < 0 || row >= RowCount())
+        return;
+    m_currentRow = row;
+    if (ok) {
+        Row(row).SetStatus(kStatusDownloadOk);
+        OnUpdateStatus(1, 0);
+    } else {
+        OnUpdateStatus(2, 0);
+    }
+}
+
+void UpdateList::OnDownloadsDone() {
+    m_currentRow = -1;
+    bool pending = false;
+    for (UpdateRowState& row : m_rows) {
+        if (row.GetStatus() != kStatusUpdateOk && row.GetStatus() != kStatusNoUpdate) {
+            row.SetCheckEnabled(true);
+            pending = true;
+        }
+    }
+    m_state = pending ? kStateUpdatesFound : kStateUpToDate;
 }
 
 } // namespace vpc::update

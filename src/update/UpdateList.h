@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "UpdateDownload.h"
 #include "UpdateTypes.h"
 
 namespace vpc::update {
@@ -102,6 +103,18 @@ public:
     // updating) go back to "update available" with their check box usable: the window can
     // always be closed and nothing is left half-done on screen.
     void ReleasePendingRows();
+
+    // The download stage. The packages of the rows waiting for download (status 3), in row
+    // order, each resolved against the update server's address and saved under the row's
+    // installer path. A row whose package has no http or https address fails at once.
+    std::vector<DownloadJob> TakeDownloadJobs(const std::string& apiBase);
+    // The row becomes the current row and shows its progress; the window shows "updating".
+    void OnDownloadStarted(int row);
+    void OnDownloadProgress(int row, int percent);
+    // A verified package ends its row as done (report 1), anything else as failed (report 2).
+    void OnDownloadFinished(int row, bool ok);
+    // Every download has ended: "updates found" while a row still has one, else "up to date".
+    void OnDownloadsDone();
 
     void SetState(int state) { m_state = state; }
     int State() const { return m_state; }
