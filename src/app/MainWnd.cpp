@@ -8,6 +8,7 @@
 #include "ColorSelectWnd.h"
 #include "CorvaneUSBDevice.h"
 #include "DeviceList.h"
+#include "DeviceOptionUI.h"
 #include "DeviceTable.h"
 #include "DpiChoice.h"
 #include "FrameWnd.h"
@@ -17,9 +18,12 @@
 #include "MouseRoutes.h"
 #include "MsgWnd.h"
 #include "ProfileRoutes.h"
+#include "SetWnd.h"
 #include "SkinFrame.h"
 #include "SkinResources.h"
 #include "SkinSettings.h"
+#include "UpdateCheck.h"
+#include "UpdateServerConfig.h"
 #include "keyboard/CorvaneKeyboardDevice.h"
 
 #include <QApplication>
@@ -134,6 +138,9 @@ void CMainWnd::Notify(TNotifyUI& msg) {
             CSkinFrame::Open(this, m_skinButton);
         } else if (msg.pSender && msg.pSender == m_lightControlButton) {
             ToggleLightControl();
+        } else if (ControlName(msg.pSender).compare(QLatin1String("setbtn"), Qt::CaseInsensitive) ==
+                   0) {
+            OpenSettingsWindow();
         }
     }
 }
@@ -229,7 +236,8 @@ void CMainWnd::HandleMenuCommand(const QString& itemName) {
     } else if (itemName.compare(QLatin1String("about_menu"), Qt::CaseInsensitive) == 0) {
         ShowAboutWindow();
     } else if (itemName.compare(QLatin1String("setwnd_menu"), Qt::CaseInsensitive) == 0) {
-        RestoreAndRaise(); // settings live in the main window until it has a settings window
+        RestoreAndRaise();
+        OpenSettingsWindow();
     } else if (itemName == QLatin1String("autostart_menu")) {
         ToggleAutostart(); // in the tray menu until the settings window has the switch
     }
@@ -261,9 +269,48 @@ void CMainWnd::ShowAboutWindow() {
     m_aboutWnd = nullptr;
 }
 
+void CMainWnd::OpenSettingsWindow() {
+    if (m_setWnd) {
+        return;
+    }
+    CSetWnd settings(this);
+    m_setWnd = &settings;
+    settings.SetMainWindow(this, LanguageIndex());
+    settings.SetUpdateEntries(vpc::update::EntriesToCheck(RefreshUpdateEntries()));
+    settings.Create(this, QStringLiteral("  "), 0, 0, CSetWnd::kWidth, CSetWnd::kHeight);
+    settings.CenterWindow();
+    settings.ShowModal();
+    m_setWnd = nullptr;
+}
+
+std::array<vpc::update::UpdateEntry, 4> CMainWnd::RefreshUpdateEntries() const {
+    std::vector<std::int32_t> versions;
+    if (m_deviceList) {
+        for (int k = 0; k < m_deviceList->EntryCount(); ++k) {
+            vpc::devices::CDeviceOptionUI* entry = m_deviceList->Entry(k);
+            vpc::devices::CCorvaneUSBDevice* device = entry ? entry->Device() : nullptr;
+            versions.push_back(device && device->Channel().IsEnabled()
+                                   ? device->Channel().WiredInterface().Attributes().versionNumber
+                                   : 0);
+        }
+    }
+    return vpc::update::RefreshUpdateEntries(
+        vpc::update::LoadUpdateServerConfig(), versions,
+        vpc::update::ReadInstalledVersion(vpc::update::kApplicationVersionText));
+}
+
+void CMainWnd::ForwardUpdateStatus(int status, int detail) {
+    if (m_setWnd) {
+        m_setWnd->SendMessage(AppMessages().updateStatus, static_cast<WPARAM>(status), detail);
+    }
+}
+
 void CMainWnd::ClosePopupWindows() {
     if (m_aboutWnd) {
         m_aboutWnd->Close(0);
+    }
+    if (m_setWnd) {
+        m_setWnd->Close(0);
     }
 }
 

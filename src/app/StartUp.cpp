@@ -17,6 +17,7 @@
 #include "SingleInstance.h"
 #include "SkinResources.h"
 #include "StartOptions.h"
+#include "UpdateInfoListItemUI.h"
 #include "WorkToolAnswer.h"
 
 #include <QApplication>
@@ -46,7 +47,8 @@ void RegisterCustomControls() {
     RegisterControlClass<CSelectPanelUI>(factory);
     RegisterControlClass<CDeviceKeyButtonUI>(factory);
     RegisterControlClass<CCloudShareListItemUI>(factory);
-    // The update list row and the device list's entry and power panel come here.
+    RegisterControlClass<CUpdateInfoListItemUI>(factory);
+    // The device list's entry and power panel come here.
     RegisterControlClass<CComboEditContainerElementUI>(factory);
     RegisterControlClass<CHandImgButtonUI>(factory);
     RegisterControlClass<CHandImgSelectButtonUI>(factory);
@@ -95,6 +97,8 @@ void ConnectBusService(CAppDBusService& service, CMainWnd& window) {
                      &CMainWnd::OnLightControlRequest);
     QObject::connect(&window, &CMainWnd::lightControlNotify, &service,
                      &CAppDBusService::LightControlNotify);
+    QObject::connect(&service, &CAppDBusService::updateStatusReceived, &window,
+                     &CMainWnd::ForwardUpdateStatus);
     service.SetWorkToolAnswer([] {
         std::vector<WorkToolDevice> kinds;
         for (const vpc::devices::DeviceOptionRow& row : vpc::devices::DeviceOptionTable()) {
