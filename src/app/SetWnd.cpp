@@ -188,6 +188,7 @@ int CSetWnd::AddUpdateRow(const update::UpdateResult& result) {
     row->setFixedHeight(CUpdateInfoListItemUI::kRowHeight);
     // Rows go above the spacer that keeps them at the top.
     layout->insertWidget(static_cast<int>(m_rows.size()), row);
+    row->show();
     m_rows.emplace_back(row);
     m_list.AddUpdateRow(result);
     SyncRows();

@@ -21,6 +21,16 @@
 namespace vpc::update::test {
 namespace {
 
+// With VPC_TEST_SCREENSHOTS set to a folder, pictures of the windows are saved there for a
+// person to look at.
+void SaveShot(QWidget* window, const char* name) {
+    const QByteArray folder = qgetenv("VPC_TEST_SCREENSHOTS");
+    if (folder.isEmpty())
+        return;
+    QCoreApplication::processEvents(); // layouts catch up with the latest texts
+    window->grab().save(QString::fromLocal8Bit(folder) + "/" + name + ".png");
+}
+
 class SettingsWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -139,11 +149,15 @@ TEST_F(SettingsWindowTest, LanguageSwitchRetextsTheMainWindowBothWays) {
         ASSERT_NE(combo, nullptr);
         for (int i = 0; i < combo->count(); ++i)
             items << combo->itemText(i);
+        SaveShot(settings, "settings-english");
         combo->setCurrentIndex(1);
+        SaveShot(settings, "settings-chinese");
+        SaveShot(&mainWindow, "main-chinese");
         chineseTitle = LabelText(&mainWindow, "no_device_title");
         chineseSettingsTitle = LabelText(settings, "setwnd_title");
         chineseStatus = LabelText(settings, "Update_Status_text");
         combo->setCurrentIndex(0);
+        SaveShot(&mainWindow, "main-english");
         englishAgain = LabelText(&mainWindow, "no_device_title");
         Click(settings, "closebtn");
     });
@@ -217,13 +231,16 @@ TEST_F(SettingsWindowTest, ConfirmedUpdateIsDownloadedVerifiedAndHandedOver) {
         newRev = row->NewVersionText();
         ticked = row->IsChecked();
         buttonShown = !settings->findChild<QWidget*>("update_fw_and_ap")->isHidden();
+        SaveShot(settings, "settings-update-found");
         Click(settings, "update_fw_and_ap");
+        SaveShot(settings, "settings-confirm");
         confirmPage = settings->findChild<QStackedWidget*>("get_update_tab_layout")->currentIndex();
         Click(settings, "update_OK_btn");
         waitingText = row->StatusTextId();
         downloaded = QTest::qWaitFor([&] { return settings->IsDownloadFinished(); }, 30000);
         finalStatus = settings->List().Row(0).GetStatus();
         finalOldRev = row->OldVersionText();
+        SaveShot(settings, "settings-downloaded");
         Click(settings, "closebtn");
     });
     mainWindow.OpenSettingsWindow();
@@ -281,6 +298,7 @@ TEST_F(SettingsWindowTest, CorruptedDownloadIsRefusedAndTheRowFails) {
         CUpdateInfoListItemUI* row = settings->RowControl(0);
         statusId = row ? row->StatusTextId() : QString();
         checkUsable = row && row->CheckBox() && row->CheckBox()->isEnabled();
+        SaveShot(settings, "settings-download-failed");
         Click(settings, "closebtn");
     });
     mainWindow.OpenSettingsWindow();
