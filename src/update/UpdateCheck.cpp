@@ -149,7 +149,13 @@ UpdateResult CheckUpdate(CHttpClient& client, const UpdateServerConfig& config,
     if (n <= 0 || !client.LastOutcome().complete())
         return result;
 
-    const data::JsonReadResult parsed = data::ParseJsonText(std::string_view(reply.data(), n));
+    return ParseUpdateReply(std::string_view(reply.data(), static_cast<size_t>(n)), version, kind);
+}
+
+UpdateResult ParseUpdateReply(std::string_view reply, std::int32_t version, std::int32_t kind) {
+    UpdateResult result;
+    result.failed = true;
+    const data::JsonReadResult parsed = data::ParseJsonText(reply);
     if (!parsed.ok() || !parsed.value.isObject())
         return result;
     result.failed = false;
@@ -170,12 +176,11 @@ UpdateResult CheckUpdate(CHttpClient& client, const UpdateServerConfig& config,
         result.packageSha256 = Lower(sha);
 
     std::uint32_t remote = 0;
+    result.localVersionText = FormatLocalVersion(version, kind);
     if (kind != 0) {
         remote = ParseVersionNumber(v, 16);
-        result.localVersionText = FormatLocalVersion(version, kind);
     } else {
         remote = ParseVersionNumber(v, 10);
-        result.localVersionText = FormatLocalVersion(version, kind);
         result.newVersionText = result.versionName;
     }
     result.status =

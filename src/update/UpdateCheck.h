@@ -46,6 +46,10 @@ std::uint32_t ParseVersionNumber(std::string_view text, int base);
 // "V%04x" for firmware, "V%d" for the application.
 std::string FormatLocalVersion(std::int32_t version, std::int32_t kind);
 
+// Reads a reply of the update server for a target of this version and kind. A reply that
+// is not a JSON object sets `failed` and leaves everything else as it is.
+UpdateResult ParseUpdateReply(std::string_view reply, std::int32_t version, std::int32_t kind);
+
 // Asks the server whether a newer version of the target exists. A request that fails, an
 // empty reply, a reply that is not a JSON object, too long or not a 2xx answer sets `failed`
 // and leaves the result's texts empty ("NO_LINK_SERVER" as name when nothing was sent).

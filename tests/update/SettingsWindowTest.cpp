@@ -215,6 +215,9 @@ TEST_F(SettingsWindowTest, ConfirmedUpdateIsDownloadedVerifiedAndHandedOver) {
     int finalStatus = -1;
     QString finalOldRev;
     PackageSeen seen;
+    bool hiddenWhenCleared = false;
+    bool shownWhenTicked = false;
+    int statusAfterStrayReport = -1;
     vpc::test::OnNextModal([&](QWidget* window) {
         auto* settings = qobject_cast<CSetWnd*>(window);
         if (!settings || opened)
@@ -232,6 +235,14 @@ TEST_F(SettingsWindowTest, ConfirmedUpdateIsDownloadedVerifiedAndHandedOver) {
         ticked = row->IsChecked();
         buttonShown = !settings->findChild<QWidget*>("update_fw_and_ap")->isHidden();
         SaveShot(settings, "settings-update-found");
+        // Clearing the only tick hides the update button; ticking again shows it.
+        auto* button = settings->findChild<QWidget*>("update_fw_and_ap");
+        QTest::mouseClick(row->CheckBox(), Qt::LeftButton, {},
+                          QPoint(6, row->CheckBox()->height() / 2));
+        hiddenWhenCleared = button->isHidden() && !button->isEnabled();
+        QTest::mouseClick(row->CheckBox(), Qt::LeftButton, {},
+                          QPoint(6, row->CheckBox()->height() / 2));
+        shownWhenTicked = !button->isHidden() && button->isEnabled() && row->IsChecked();
         Click(settings, "update_fw_and_ap");
         SaveShot(settings, "settings-confirm");
         confirmPage = settings->findChild<QStackedWidget*>("get_update_tab_layout")->currentIndex();
@@ -240,6 +251,9 @@ TEST_F(SettingsWindowTest, ConfirmedUpdateIsDownloadedVerifiedAndHandedOver) {
         downloaded = QTest::qWaitFor([&] { return settings->IsDownloadFinished(); }, 30000);
         finalStatus = settings->List().Row(0).GetStatus();
         finalOldRev = row->OldVersionText();
+        // An updater's report without a current row changes nothing.
+        mainWindow.ForwardUpdateStatus(2, 0);
+        statusAfterStrayReport = settings->List().Row(0).GetStatus();
         SaveShot(settings, "settings-downloaded");
         Click(settings, "closebtn");
     });
@@ -249,6 +263,8 @@ TEST_F(SettingsWindowTest, ConfirmedUpdateIsDownloadedVerifiedAndHandedOver) {
     EXPECT_EQ(newRev, "1.0.1.2");
     EXPECT_TRUE(ticked);
     EXPECT_TRUE(buttonShown);
+    EXPECT_TRUE(hiddenWhenCleared);
+    EXPECT_TRUE(shownWhenTicked);
     EXPECT_EQ(confirmPage, 1);
     EXPECT_TRUE(waitingText == "DownloadWaitText" || waitingText == "DownloadIngText" ||
                 waitingText == "UpdateOkText")
@@ -256,6 +272,7 @@ TEST_F(SettingsWindowTest, ConfirmedUpdateIsDownloadedVerifiedAndHandedOver) {
     EXPECT_TRUE(downloaded);
     EXPECT_EQ(finalStatus, kStatusUpdateOk);
     EXPECT_EQ(finalOldRev, "1.0.1.2");
+    EXPECT_EQ(statusAfterStrayReport, kStatusUpdateOk);
     EXPECT_EQ(seen.kind, 0);
     const fs::path saved = cache() / "UpdateData" / "AP.exe";
     EXPECT_EQ(seen.file.toStdString(), saved.string());
