@@ -140,7 +140,7 @@ void CMainWnd::Notify(TNotifyUI& msg) {
             ToggleLightControl();
         } else if (ControlName(msg.pSender).compare(QLatin1String("setbtn"), Qt::CaseInsensitive) ==
                    0) {
-            OpenSettingsWindow();
+            OpenSettingsWindow(false);
         }
     }
 }
@@ -163,6 +163,12 @@ LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         handled = true;
         return 0;
     }
+    if (message == kUmShowSettings) {
+        OpenSettingsWindow(true);
+        handled = true;
+        return 0;
+    }
+
     if (message != 0 && message == AppMessages().instanceActivate) {
         RefreshNoDeviceHint();
         RestoreAndRaise();
@@ -269,7 +275,7 @@ void CMainWnd::ShowAboutWindow() {
     m_aboutWnd = nullptr;
 }
 
-void CMainWnd::OpenSettingsWindow() {
+void CMainWnd::OpenSettingsWindow(bool centred) {
     if (m_setWnd) {
         return;
     }
@@ -277,10 +283,24 @@ void CMainWnd::OpenSettingsWindow() {
     m_setWnd = &settings;
     settings.SetMainWindow(this, LanguageIndex());
     settings.SetUpdateEntries(vpc::update::EntriesToCheck(RefreshUpdateEntries()));
-    settings.Create(this, QStringLiteral("  "), 0, 0, CSetWnd::kWidth, CSetWnd::kHeight);
-    settings.CenterWindow();
+    settings.Create(this, QStringLiteral("SetWnd"), 0, 0, CSetWnd::kWidth, CSetWnd::kHeight);
+    settings.SetDPI(PaintManager().GetDPI());
+    if (centred) {
+        QRect frame = settings.geometry();
+        frame.moveCenter(geometry().center());
+        settings.move(frame.topLeft());
+    } else {
+        settings.move(SettingsWindowBesidePosition());
+    }
     settings.ShowModal();
     m_setWnd = nullptr;
+}
+
+QPoint CMainWnd::SettingsWindowBesidePosition() const {
+    const double scale = PaintManager().GetDPIScale();
+    const QRect frame = geometry();
+    return {frame.right() + 1 - static_cast<int>(30 * scale) - CSetWnd::kWidth,
+            frame.top() + static_cast<int>(60 * scale)};
 }
 
 std::array<vpc::update::UpdateEntry, 4> CMainWnd::RefreshUpdateEntries() const {

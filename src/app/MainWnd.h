@@ -75,8 +75,12 @@ public:
     void ShowAboutWindow();
     bool IsAboutWindowOpen() const { return !m_aboutWnd.isNull(); }
     // The settings window, modal: the language choice and a new update check at every
-    // opening; a request while one is open is ignored.
-    void OpenSettingsWindow();
+    // opening; a request while one is open is ignored. Centred on this window (tray menu,
+    // message 3093), or hanging below the title bar near the right edge ("setbtn").
+    void OpenSettingsWindow(bool centred = true);
+    // Where the settings window goes beside this window's right edge.
+    QPoint SettingsWindowBesidePosition() const;
+    static constexpr UINT kUmShowSettings = 3093;
     bool IsSettingsWindowOpen() const { return !m_setWnd.isNull(); }
     WindowImplBase* SettingsWindow() const { return m_setWnd.data(); }
     // The update-check targets with their current versions: the firmware of the devices of

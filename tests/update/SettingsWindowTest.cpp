@@ -94,6 +94,7 @@ TEST_F(SettingsWindowTest, SetButtonOpensItAndAnUnreachableServerIsSaid) {
     QString rowName;
     bool updateButtonShown = true;
     QSize size;
+    QPoint position;
     vpc::test::OnNextModal([&](QWidget* window) {
         auto* settings = qobject_cast<CSetWnd*>(window);
         if (!settings || opened)
@@ -103,6 +104,7 @@ TEST_F(SettingsWindowTest, SetButtonOpensItAndAnUnreachableServerIsSaid) {
         state = settings->CheckState();
         status = LabelText(settings, "Update_Status_text");
         size = settings->size();
+        position = settings->pos();
         if (CUpdateInfoListItemUI* row = settings->RowControl(0)) {
             oldRev = row->OldVersionText();
             rowName = row->CheckBox() ? row->CheckBox()->text() : QString();
@@ -120,6 +122,9 @@ TEST_F(SettingsWindowTest, SetButtonOpensItAndAnUnreachableServerIsSaid) {
     EXPECT_EQ(oldRev, "1.0.1.1");
     EXPECT_FALSE(updateButtonShown);
     EXPECT_EQ(size, QSize(630, 500));
+    // "setbtn" hangs it below the title bar, 30 pixels in from the main window's right edge.
+    const QRect main = mainWindow.geometry();
+    EXPECT_EQ(position, QPoint(main.right() + 1 - 30 - 630, main.top() + 60));
     EXPECT_FALSE(mainWindow.IsSettingsWindowOpen());
     // The first opening made the date file with today's date.
     EXPECT_EQ(ReadLastCheckDate(root()), TodayDateText());
@@ -139,6 +144,7 @@ TEST_F(SettingsWindowTest, LanguageSwitchRetextsTheMainWindowBothWays) {
     QString chineseStatus;
     QString englishAgain;
     QStringList items;
+    QPoint centre;
     vpc::test::OnNextModal([&](QWidget* window) {
         auto* settings = qobject_cast<CSetWnd*>(window);
         if (!settings || opened)
@@ -149,6 +155,7 @@ TEST_F(SettingsWindowTest, LanguageSwitchRetextsTheMainWindowBothWays) {
         ASSERT_NE(combo, nullptr);
         for (int i = 0; i < combo->count(); ++i)
             items << combo->itemText(i);
+        centre = settings->geometry().center();
         SaveShot(settings, "settings-english");
         combo->setCurrentIndex(1);
         SaveShot(settings, "settings-chinese");
@@ -164,6 +171,7 @@ TEST_F(SettingsWindowTest, LanguageSwitchRetextsTheMainWindowBothWays) {
     mainWindow.HandleMenuCommand("setwnd_menu");
     ASSERT_TRUE(opened);
     EXPECT_EQ(items, (QStringList{"English", "简体中文"}));
+    EXPECT_EQ(centre, mainWindow.geometry().center()); // the tray menu centres it
     EXPECT_NE(chineseTitle, englishTitle);
     EXPECT_FALSE(chineseTitle.isEmpty());
     EXPECT_EQ(chineseSettingsTitle, "设置");
