@@ -8,6 +8,9 @@
 
 #include <curl/curl.h>
 
+#include <QNetworkProxyFactory>
+#include <QUrl>
+
 namespace vpc::update {
 
 namespace {
@@ -81,6 +84,38 @@ bool EnvironmentNamesProxy(std::string_view scheme) {
     return NonEmptyEnv("all_proxy") || NonEmptyEnv("ALL_PROXY");
 }
 
+std::string SystemProxyFor(const std::string& url) {
+    const QUrl target(QString::fromStdString(url));
+    const QList<QNetworkProxy> proxies =
+        QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(target));
+    for (const QNetworkProxy& proxy : proxies) {
+        QString scheme;
+        switch (proxy.type()) {
+        case QNetworkProxy::HttpProxy:
+        case QNetworkProxy::HttpCachingProxy:
+            scheme = QStringLiteral("http");
+            break;
+        case QNetworkProxy::Socks5Proxy:
+            scheme = QStringLiteral("socks5h");
+            break;
+        default:
+            continue; // no proxy, or one libcurl cannot speak
+        }
+        if (proxy.hostName().isEmpty())
+            continue;
+        QUrl address;
+        address.setScheme(scheme);
+        address.setHost(proxy.hostName());
+        address.setPort(proxy.port() > 0 ? proxy.port() : 1080);
+        if (!proxy.user().isEmpty()) {
+            address.setUserName(proxy.user());
+            address.setPassword(proxy.password());
+        }
+        return address.toString(QUrl::FullyEncoded).toStdString();
+    }
+    return {};
+}
+
 struct CHttpClient::Transfer {
     std::string method; // "GET" or "POST"
     std::string url;
@@ -112,7 +147,7 @@ size_t WriteCallback(char* data, size_t size, size_t count, void* user) {
 
 } // namespace
 
-bool CHttpClient::Perform(Transfer& transfer, bool useEnvironmentProxy) {
+bool CHttpClient::Perform(Transfer& transfer, const std::optional<std::string>& proxy) {
     EasyHandle easy(curl_easy_init());
     if (!easy)
         return false;
@@ -148,9 +183,12 @@ bool CHttpClient::Perform(Transfer& transfer, bool useEnvironmentProxy) {
         curl_easy_setopt(h, CURLOPT_CAINFO, m_settings.caFile.c_str());
         curl_easy_setopt(h, CURLOPT_CAPATH, nullptr);
     }
-    // The empty proxy turns the environment's proxy off for the direct attempt.
-    if (!useEnvironmentProxy)
+    // The empty proxy turns the environment's proxy off for the direct attempt; an empty
+    // proxy URL leaves libcurl to the environment's.
+    if (!proxy)
         curl_easy_setopt(h, CURLOPT_PROXY, "");
+    else if (!proxy->empty())
+        curl_easy_setopt(h, CURLOPT_PROXY, proxy->c_str());
 
     const auto* bodyData = reinterpret_cast<const char*>(transfer.body.data());
     const auto bodySize = static_cast<curl_off_t>(transfer.body.size());
@@ -224,7 +262,7 @@ bool CHttpClient::Perform(Transfer& transfer, bool useEnvironmentProxy) {
     m_outcome.statusCode = status;
     m_outcome.cancelled = code == CURLE_ABORTED_BY_CALLBACK;
     m_outcome.sent = status != 0 || (requestSize > 0 && !IsConnectFailure(code));
-    m_outcome.viaProxy = useEnvironmentProxy;
+    m_outcome.viaProxy = proxy.has_value();
     if (code != CURLE_OK)
         m_lastError = static_cast<int>(code);
     return true;
@@ -233,14 +271,17 @@ bool CHttpClient::Perform(Transfer& transfer, bool useEnvironmentProxy) {
 bool CHttpClient::RunWithProxyFallback(Transfer& transfer) {
     m_outcome = HttpOutcome{};
     transfer.cancel = m_cancel;
-    if (!Perform(transfer, false))
+    if (!Perform(transfer, std::nullopt))
         return false;
-    if (!m_outcome.sent && !m_outcome.cancelled && EnvironmentNamesProxy(SchemeOf(transfer.url))) {
-        m_outcome = HttpOutcome{};
-        if (!Perform(transfer, true))
-            return false;
-    }
-    return true;
+    if (m_outcome.sent || m_outcome.cancelled)
+        return true;
+    // Not sent directly: once more through the proxy that the desktop or the environment
+    // names for this URL, when there is one.
+    std::string proxy = SystemProxyFor(transfer.url);
+    if (proxy.empty() && !EnvironmentNamesProxy(SchemeOf(transfer.url)))
+        return true;
+    m_outcome = HttpOutcome{};
+    return Perform(transfer, proxy);
 }
 
 int CHttpClient::HttpRequest(std::string_view method, const std::string& url,

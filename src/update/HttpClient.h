@@ -1,11 +1,12 @@
 // The small synchronous HTTP client of the update check, on libcurl: one request per call,
-// bounded replies, verified certificates, direct first and then through the environment's proxy.
+// bounded replies, verified certificates, direct first and then through the system's proxy.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -79,7 +80,8 @@ public:
 
 private:
     struct Transfer;
-    bool Perform(Transfer& transfer, bool useEnvironmentProxy);
+    // `proxy`: nothing for the direct attempt, else the proxy URL to go through.
+    bool Perform(Transfer& transfer, const std::optional<std::string>& proxy);
     bool RunWithProxyFallback(Transfer& transfer);
 
     HttpSettings m_settings;
@@ -90,5 +92,10 @@ private:
 
 // Whether the environment names a proxy for URLs of this scheme ("http" or "https").
 bool EnvironmentNamesProxy(std::string_view scheme);
+
+// The proxy that the desktop's settings (through the system's proxy configuration: GNOME,
+// KDE, a PAC script) or else the environment name for `url`, as a libcurl proxy URL
+// ("http://host:port", "socks5h://host:port"); empty when the URL goes direct.
+std::string SystemProxyFor(const std::string& url);
 
 } // namespace vpc::update
