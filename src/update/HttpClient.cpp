@@ -36,7 +36,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
-// libcurl results that mean the request never reached a server: nothing was sent.
+// libcurl results that mean no connection to a server was made: nothing was sent, whatever
+// libcurl counted as request bytes.
 bool IsConnectFailure(CURLcode code) {
     switch (code) {
     case CURLE_UNSUPPORTED_PROTOCOL:
@@ -52,10 +53,6 @@ bool IsConnectFailure(CURLcode code) {
     case CURLE_SSL_ISSUER_ERROR:
     case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
     case CURLE_SSL_INVALIDCERTSTATUS:
-    case CURLE_RECV_ERROR:
-    case CURLE_SEND_ERROR:
-    case CURLE_OPERATION_TIMEDOUT:
-    case CURLE_ABORTED_BY_CALLBACK:
         return true;
     default:
         return false;
