@@ -85,6 +85,8 @@ TEST_F(SettingsWindowTest, SetButtonOpensItAndAnUnreachableServerIsSaid) {
     CMainWnd mainWindow;
     ASSERT_TRUE(mainWindow.Create(nullptr, "main", 0, 0, 800, 572));
     mainWindow.show();
+    // Its working size and place now, not from its delayed fit while the settings are open.
+    mainWindow.FitDpiToMonitor();
 
     bool opened = false;
     bool finished = false;
@@ -95,6 +97,7 @@ TEST_F(SettingsWindowTest, SetButtonOpensItAndAnUnreachableServerIsSaid) {
     bool updateButtonShown = true;
     QSize size;
     QPoint position;
+    QRect mainFrame;
     vpc::test::OnNextModal([&](QWidget* window) {
         auto* settings = qobject_cast<CSetWnd*>(window);
         if (!settings || opened)
@@ -105,6 +108,7 @@ TEST_F(SettingsWindowTest, SetButtonOpensItAndAnUnreachableServerIsSaid) {
         status = LabelText(settings, "Update_Status_text");
         size = settings->size();
         position = settings->pos();
+        mainFrame = mainWindow.geometry();
         if (CUpdateInfoListItemUI* row = settings->RowControl(0)) {
             oldRev = row->OldVersionText();
             rowName = row->CheckBox() ? row->CheckBox()->text() : QString();
@@ -123,8 +127,7 @@ TEST_F(SettingsWindowTest, SetButtonOpensItAndAnUnreachableServerIsSaid) {
     EXPECT_FALSE(updateButtonShown);
     EXPECT_EQ(size, QSize(630, 500));
     // "setbtn" hangs it below the title bar, 30 pixels in from the main window's right edge.
-    const QRect main = mainWindow.geometry();
-    EXPECT_EQ(position, QPoint(main.right() + 1 - 30 - 630, main.top() + 60));
+    EXPECT_EQ(position, QPoint(mainFrame.right() + 1 - 30 - 630, mainFrame.top() + 60));
     EXPECT_FALSE(mainWindow.IsSettingsWindowOpen());
     // The first opening made the date file with today's date.
     EXPECT_EQ(ReadLastCheckDate(root()), TodayDateText());
@@ -135,6 +138,8 @@ TEST_F(SettingsWindowTest, LanguageSwitchRetextsTheMainWindowBothWays) {
     CMainWnd mainWindow;
     ASSERT_TRUE(mainWindow.Create(nullptr, "main", 0, 0, 800, 572));
     mainWindow.show();
+    // Its working size and place now, not from its delayed fit while the settings are open.
+    mainWindow.FitDpiToMonitor();
     ASSERT_EQ(mainWindow.LanguageIndex(), 0);
     const QString englishTitle = LabelText(&mainWindow, "no_device_title");
 
@@ -145,6 +150,7 @@ TEST_F(SettingsWindowTest, LanguageSwitchRetextsTheMainWindowBothWays) {
     QString englishAgain;
     QStringList items;
     QPoint centre;
+    QPoint mainCentre;
     vpc::test::OnNextModal([&](QWidget* window) {
         auto* settings = qobject_cast<CSetWnd*>(window);
         if (!settings || opened)
@@ -156,6 +162,7 @@ TEST_F(SettingsWindowTest, LanguageSwitchRetextsTheMainWindowBothWays) {
         for (int i = 0; i < combo->count(); ++i)
             items << combo->itemText(i);
         centre = settings->geometry().center();
+        mainCentre = mainWindow.geometry().center();
         SaveShot(settings, "settings-english");
         combo->setCurrentIndex(1);
         SaveShot(settings, "settings-chinese");
@@ -171,7 +178,7 @@ TEST_F(SettingsWindowTest, LanguageSwitchRetextsTheMainWindowBothWays) {
     mainWindow.HandleMenuCommand("setwnd_menu");
     ASSERT_TRUE(opened);
     EXPECT_EQ(items, (QStringList{"English", "简体中文"}));
-    EXPECT_EQ(centre, mainWindow.geometry().center()); // the tray menu centres it
+    EXPECT_EQ(centre, mainCentre); // the tray menu centres it
     EXPECT_NE(chineseTitle, englishTitle);
     EXPECT_FALSE(chineseTitle.isEmpty());
     EXPECT_EQ(chineseSettingsTitle, "设置");
