@@ -8,6 +8,7 @@
 #include "ColorSelectWnd.h"
 #include "CorvaneUSBDevice.h"
 #include "DeviceList.h"
+#include "DeviceOptionUI.h"
 #include "DeviceTable.h"
 #include "DpiChoice.h"
 #include "FrameWnd.h"
@@ -19,9 +20,12 @@
 #include "MouseRoutes.h"
 #include "MsgWnd.h"
 #include "ProfileRoutes.h"
+#include "SetWnd.h"
 #include "SkinFrame.h"
 #include "SkinResources.h"
 #include "SkinSettings.h"
+#include "UpdateCheck.h"
+#include "UpdateServerConfig.h"
 #include "keyboard/CorvaneKeyboardDevice.h"
 
 #include <QApplication>
@@ -137,6 +141,9 @@ void CMainWnd::Notify(TNotifyUI& msg) {
             CSkinFrame::Open(this, m_skinButton);
         } else if (msg.pSender && msg.pSender == m_lightControlButton) {
             ToggleLightControl();
+        } else if (ControlName(msg.pSender).compare(QLatin1String("setbtn"), Qt::CaseInsensitive) ==
+                   0) {
+            OpenSettingsWindow(false);
         }
     }
 }
@@ -166,6 +173,12 @@ LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         handled = true;
         return 0;
     }
+    if (message == kUmShowSettings) {
+        OpenSettingsWindow(true);
+        handled = true;
+        return 0;
+    }
+
     if (message != 0 && message == AppMessages().instanceActivate) {
         RefreshNoDeviceHint();
         RestoreAndRaise();
@@ -241,7 +254,8 @@ void CMainWnd::HandleMenuCommand(const QString& itemName) {
     } else if (itemName.compare(QLatin1String("about_menu"), Qt::CaseInsensitive) == 0) {
         ShowAboutWindow();
     } else if (itemName.compare(QLatin1String("setwnd_menu"), Qt::CaseInsensitive) == 0) {
-        RestoreAndRaise(); // settings live in the main window until it has a settings window
+        RestoreAndRaise();
+        OpenSettingsWindow();
     } else if (itemName == QLatin1String("autostart_menu")) {
         ToggleAutostart(); // in the tray menu until the settings window has the switch
     }
@@ -273,9 +287,62 @@ void CMainWnd::ShowAboutWindow() {
     m_aboutWnd = nullptr;
 }
 
+void CMainWnd::OpenSettingsWindow(bool centred) {
+    if (m_setWnd) {
+        return;
+    }
+    CSetWnd settings(this);
+    m_setWnd = &settings;
+    settings.SetMainWindow(this, LanguageIndex());
+    settings.SetUpdateEntries(vpc::update::EntriesToCheck(RefreshUpdateEntries()));
+    settings.Create(this, QStringLiteral("SetWnd"), 0, 0, CSetWnd::kWidth, CSetWnd::kHeight);
+    settings.SetDPI(PaintManager().GetDPI());
+    if (centred) {
+        QRect frame = settings.geometry();
+        frame.moveCenter(geometry().center());
+        settings.move(frame.topLeft());
+    } else {
+        settings.move(SettingsWindowBesidePosition());
+    }
+    settings.ShowModal();
+    m_setWnd = nullptr;
+}
+
+QPoint CMainWnd::SettingsWindowBesidePosition() const {
+    const double scale = PaintManager().GetDPIScale();
+    const QRect frame = geometry();
+    return {frame.right() + 1 - static_cast<int>(30 * scale) - CSetWnd::kWidth,
+            frame.top() + static_cast<int>(60 * scale)};
+}
+
+std::array<vpc::update::UpdateEntry, 4> CMainWnd::RefreshUpdateEntries() const {
+    std::vector<std::int32_t> versions;
+    if (m_deviceList) {
+        for (int k = 0; k < m_deviceList->EntryCount(); ++k) {
+            vpc::devices::CDeviceOptionUI* entry = m_deviceList->Entry(k);
+            vpc::devices::CCorvaneUSBDevice* device = entry ? entry->Device() : nullptr;
+            versions.push_back(device && device->Channel().IsEnabled()
+                                   ? device->Channel().WiredInterface().Attributes().versionNumber
+                                   : 0);
+        }
+    }
+    return vpc::update::RefreshUpdateEntries(
+        vpc::update::LoadUpdateServerConfig(), versions,
+        vpc::update::ReadInstalledVersion(vpc::update::kApplicationVersionText));
+}
+
+void CMainWnd::ForwardUpdateStatus(int status, int detail) {
+    if (m_setWnd) {
+        m_setWnd->SendMessage(AppMessages().updateStatus, static_cast<WPARAM>(status), detail);
+    }
+}
+
 void CMainWnd::ClosePopupWindows() {
     if (m_aboutWnd) {
         m_aboutWnd->Close(0);
+    }
+    if (m_setWnd) {
+        m_setWnd->Close(0);
     }
 }
 

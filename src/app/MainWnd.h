@@ -12,10 +12,12 @@
 #include "RouteTable.h"
 #include "SkinChange.h"
 #include "TrayIcon.h"
+#include "UpdateTypes.h"
 #include "WindowImplBase.h"
 
 #include <QPointer>
 #include <QTimer>
+#include <array>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -74,6 +76,20 @@ public:
     // The about window, modal; a request while one is open is ignored.
     void ShowAboutWindow();
     bool IsAboutWindowOpen() const { return !m_aboutWnd.isNull(); }
+    // The settings window, modal: the language choice and a new update check at every
+    // opening; a request while one is open is ignored. Centred on this window (tray menu,
+    // message 3093), or hanging below the title bar near the right edge ("setbtn").
+    void OpenSettingsWindow(bool centred = true);
+    // Where the settings window goes beside this window's right edge.
+    QPoint SettingsWindowBesidePosition() const;
+    static constexpr UINT kUmShowSettings = 3093;
+    bool IsSettingsWindowOpen() const { return !m_setWnd.isNull(); }
+    WindowImplBase* SettingsWindow() const { return m_setWnd.data(); }
+    // The update-check targets with their current versions: the firmware of the devices of
+    // the first four device list entries whose command channel is open, and this program.
+    std::array<vpc::update::UpdateEntry, 4> RefreshUpdateEntries() const;
+    // An updater's report, handed to the settings window while it is open.
+    void ForwardUpdateStatus(int status, int detail);
     // Asks the open pop-up windows to close.
     void ClosePopupWindows();
     // Gives the control "root" the chosen background colour or image.
@@ -167,6 +183,7 @@ private:
     bool m_poweredOn = true;
     QWidget* m_lightControlButton = nullptr;
     QPointer<WindowImplBase> m_aboutWnd;
+    QPointer<WindowImplBase> m_setWnd;
     QWidget* m_closeButton = nullptr;
     QWidget* m_minButton = nullptr;
     QWidget* m_skinButton = nullptr;

@@ -19,6 +19,7 @@
 #include "SingleInstance.h"
 #include "SkinResources.h"
 #include "StartOptions.h"
+#include "UpdateInfoListItemUI.h"
 #include "WorkToolAnswer.h"
 
 #include <QApplication>
@@ -48,7 +49,8 @@ void RegisterCustomControls() {
     RegisterControlClass<CSelectPanelUI>(factory);
     RegisterControlClass<CDeviceKeyButtonUI>(factory);
     RegisterControlClass<CCloudShareListItemUI>(factory);
-    // The update list row and the device list's entry and power panel come here.
+    RegisterControlClass<CUpdateInfoListItemUI>(factory);
+    // The device list's entry and power panel come here.
     RegisterControlClass<CComboEditContainerElementUI>(factory);
     RegisterControlClass<CHandImgButtonUI>(factory);
     RegisterControlClass<CHandImgSelectButtonUI>(factory);
@@ -99,6 +101,8 @@ void ConnectBusService(CAppDBusService& service, CMainWnd& window) {
                      &CMainWnd::OnLightControlRequest);
     QObject::connect(&window, &CMainWnd::lightControlNotify, &service,
                      &CAppDBusService::LightControlNotify);
+    QObject::connect(&service, &CAppDBusService::updateStatusReceived, &window,
+                     &CMainWnd::ForwardUpdateStatus);
     service.SetWorkToolAnswer([] {
         std::vector<WorkToolDevice> kinds;
         for (const vpc::devices::DeviceOptionRow& row : vpc::devices::DeviceOptionTable()) {

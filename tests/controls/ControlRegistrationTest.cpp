@@ -27,6 +27,7 @@ const Registered kControls[] = {
     {"CSelectPanelUI", "key_panel", "CSelectPanelUI", "SelectPanel"},
     {"CDeviceKeyButtonUI", "key_0", "CDeviceKeyButtonUI", "DeviceKeyButton"},
     {"CCloudShareListItemUI", "share_row", "CCloudShareListItemUI", "CloudShareListItemUI"},
+    {"CUpdateInfoListItemUI", "update_row", "CUpdateInfoListItemUI", "UpdateInfoListItemUI"},
     {"CComboEditContainerElementUI", "combo_row", "CComboEditContainerElementUI",
      "ComboEditContainerElement"},
     {"CHandImgButtonUI", "hand_btn", "CHandImgButtonUI", "HandImgButton"},

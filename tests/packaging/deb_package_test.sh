@@ -15,6 +15,8 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
 app=com.vornapad.QMT58ControlCenter
 for file in /usr/bin/vorna-control-center /usr/bin/vorna-ctl \
     /usr/share/vorna-control-center/skin/res.xml /usr/share/vorna-control-center/DefaultData/ \
+    /usr/share/vorna-control-center/DefaultData/UpdateServer.config \
+    /usr/share/vorna-control-center/skin/layout/setwnd.ui \
     /usr/share/applications/$app.desktop /usr/share/metainfo/$app.metainfo.xml \
     /usr/share/icons/hicolor/scalable/apps/$app.svg /usr/share/icons/hicolor/128x128/apps/$app.png \
     /usr/share/man/man1/vorna-ctl.1 /usr/share/dbus-1/services/$app.service \
@@ -24,7 +26,7 @@ done
 grep -q "^/usr/bin/vpc-\|/tests/\|/build/" "$work/files" && fail "build tools or tests in the package"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6core6 libqt6widgets6 libqt6dbus6 libqt6gui6 libqt6svg6 libjsoncpp libstdc++6 libc6; do
+for library in libqt6core6 libqt6widgets6 libqt6dbus6 libqt6gui6 libqt6svg6 libqt6network6 libjsoncpp libcurl4 ca-certificates libstdc++6 libc6; do
     echo "$depends" | grep -q "$library" || fail "Depends lacks $library: $depends"
 done
 dpkg-deb -e "$deb" "$work/control"
