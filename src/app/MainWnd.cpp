@@ -21,6 +21,7 @@
 #include "MsgWnd.h"
 #include "ProfileRoutes.h"
 #include "SetWnd.h"
+#include "ShootRoutes.h"
 #include "SkinFrame.h"
 #include "SkinResources.h"
 #include "SkinSettings.h"
@@ -415,6 +416,26 @@ void CMainWnd::RegisterRoutes() {
         ShowMessageBox(this, QString(), textId, PaintManager().GetDPI(), true, 0);
     };
     vpc::panels::RegisterHeadsetRoutes(m_dispatcher.Routes(), std::move(headsetServices));
+    vpc::panels::ShootRouteServices shootServices;
+    shootServices.showMessage = [this](const QString& textId, const QString& detail) {
+        const CSkinResources& skin = CSkinResources::Instance();
+        ShowMessageBox(this, QString(), skin.Translate(textId) + QLatin1Char('\n') + detail,
+                       PaintManager().GetDPI(), false, 0);
+    };
+    const QString shootFilter = QStringLiteral("Shoot Files(*.shoot *.Shoot)");
+    shootServices.chooseImportFile = [this, shootFilter]() -> std::optional<std::filesystem::path> {
+        const QString file = QFileDialog::getOpenFileName(this, QString(), QString(), shootFilter);
+        if (file.isEmpty())
+            return std::nullopt;
+        return std::filesystem::path(file.toStdString());
+    };
+    shootServices.chooseExportFile = [this, shootFilter]() -> std::optional<std::filesystem::path> {
+        const QString file = QFileDialog::getSaveFileName(this, QString(), QString(), shootFilter);
+        if (file.isEmpty())
+            return std::nullopt;
+        return std::filesystem::path(file.toStdString());
+    };
+    vpc::panels::RegisterShootRoutes(m_dispatcher.Routes(), std::move(shootServices));
     vpc::panels::CMacroControlUI::SetRecordingRequester([this](vpc::panels::CMacroControlUI& panel,
                                                                int hookMode,
                                                                vpc::panels::macro::TimeMode mode) {

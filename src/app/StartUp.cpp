@@ -14,6 +14,7 @@
 #include "MsgWnd.h"
 #include "PrivateFont.h"
 #include "RemoteControl.h"
+#include "ShootControlUI.h"
 #include "ShutdownSignals.h"
 #include "SimulatedDevices.h"
 #include "SingleInstance.h"
@@ -60,6 +61,7 @@ void RegisterCustomControls() {
     vpc::panels::RegisterLightingControls();
     vpc::panels::RegisterMacroControls();
     vpc::panels::RegisterHeadsetControls();
+    vpc::panels::RegisterShootControls();
     RegisterControlClass<vpc::panels::CDeviceProfileUI>(factory);
 }
 

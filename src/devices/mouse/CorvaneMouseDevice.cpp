@@ -3,6 +3,7 @@
 #include "DeviceLog.h"
 #include "KeyNames.h"
 #include "MacroStore.h"
+#include "ShootStore.h"
 
 #include "CommandSession.h"
 #include "KeyTableImage.h"
@@ -190,6 +191,11 @@ void CCorvaneMouseDevice::InitPanel() {
         keySet->setProperty("deviceKind", static_cast<int>(DeviceKind::Mouse));
         keySet->hide();
     }
+    if (QWidget* shoot = FindPageControl(QStringLiteral("ShootControlItem"));
+        shoot && shoot->metaObject()->indexOfMethod("SetUp(QString,QString)") >= 0)
+        QMetaObject::invokeMethod(shoot, "SetUp", Qt::DirectConnection,
+                                  Q_ARG(QString, UserDataFolder()),
+                                  Q_ARG(QString, DefaultDataFolder()));
     SelectSettingsPage(0);
 }
 
@@ -903,6 +909,31 @@ int CCorvaneMouseDevice::DownloadMacros(const std::vector<int>& macroIndexes) {
     const bool tooLong = std::any_of(download.halfCounts.begin(), download.halfCounts.end(),
                                      [](int half) { return half >= 128; });
     return tooLong ? CCommandChannel::kNotWritten : download.result;
+}
+
+QString CCorvaneMouseDevice::DownloadShootData() {
+    if (!Channel().IsEnabled())
+        return QStringLiteral("The mouse is not connected.");
+    if (!LinkReady())
+        return QStringLiteral("The mouse does not answer through its receiver.");
+    std::array<std::uint8_t, kInfoBlockSize> info{};
+    if (Channel().ReadInfoBlock(info.data()) == CCommandChannel::kOk)
+        SetInfoBlock(info.data(), info.size());
+    const data::shoot::CShootStore store(UserFolderPath(),
+                                         std::filesystem::path(DefaultDataFolder().toStdString()));
+    const data::shoot::CShootStore::Image image = store.BuildImage();
+    if (!image.error.empty())
+        return QString::fromStdString(image.error);
+    if (!LinkReady())
+        return QStringLiteral("The mouse does not answer through its receiver.");
+    const keyboard::CommandSession session(Channel());
+    if (!session.IsOpen())
+        return QStringLiteral("The mouse did not start the transfer.");
+    if (!LinkReady())
+        return QStringLiteral("The mouse does not answer through its receiver.");
+    if (Channel().WriteShootData(image.bytes.data(), image.bytes.size()) != CCommandChannel::kOk)
+        return QStringLiteral("The mouse did not take the recoil patterns.");
+    return {};
 }
 
 int CCorvaneMouseDevice::DownloadCurrentKeyAssignments(int slot) {

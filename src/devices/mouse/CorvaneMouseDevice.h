@@ -107,6 +107,9 @@ public:
     // The pointer settings and the lift-off corrections of the profile on the pointer page.
     void ShowPointerSettings();
     void SetLogoLed(int led) { m_logoLed = led; }
+    // Writes the four guns' recoil patterns to the mouse as one image: empty when it took
+    // them, else what went wrong, for the user.
+    QString DownloadShootData();
 
     // --- state, for the routes, the main window and tests ------------------------------
     const mouse::DpiScale& Scale() const { return m_scale; }
