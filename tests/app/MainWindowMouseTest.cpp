@@ -7,6 +7,7 @@
 #include "DeviceList.h"
 #include "DeviceOptionUI.h"
 #include "MainWnd.h"
+#include "ShootControlUI.h"
 #include "StartUp.h"
 #include "keyboard/CorvaneKeyboardDevice.h"
 #include "mouse/CorvaneMouseDevice.h"
@@ -119,6 +120,21 @@ TEST_F(MainWindowMouseTest, BothAreInTheDeviceBarAndEachPageWritesOnlyToItsDevic
     EXPECT_TRUE(QTest::qWaitFor([&] { return !keypad->AcceptedPackets(0x06).empty(); }, 5000))
         << "the keypad's own page writes to it";
     EXPECT_TRUE(mouse->AcceptedPackets(0x06).empty()) << "nothing reaches the mouse";
+}
+
+TEST_F(MainWindowMouseTest, PanelsBuiltWhenFirstShownStillReachTheMainWindow) {
+    Select(mouseDevice);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->GetCurrentDevice() == mouseDevice; }, 5000));
+    mouseDevice->SetFunctionPage(4); // the shoot panel, built now
+    auto* shoot = mouseDevice->findChild<vpc::panels::CShootControlUI*>();
+    ASSERT_NE(shoot, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shoot->isVisible(); }, 5000));
+    EXPECT_EQ(shoot->CurrentBullet(), 0);
+    auto* next = shoot->findChild<QAbstractButton*>("bullet_selected_next");
+    ASSERT_NE(next, nullptr);
+    next->click(); // through the window's manager and its routes
+    EXPECT_EQ(shoot->CurrentBullet(), 1);
+    EXPECT_EQ(shoot->Part("bullet_select_index").GetText(), "2");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "ControlFactory.h"
 #include "DialogBuilder.h"
+#include "PaintManagerUI.h"
 #include "SkinResources.h"
 
 #include <QDynamicPropertyChangeEvent>
@@ -95,18 +96,29 @@ CMacroControlUI::CMacroControlUI(QWidget* parent) : QWidget(parent) {
         m_recorder, [](const QString& id) { return CSkinResources::Instance().Translate(id); },
         this);
     connect(m_model, &macro::CMacroActionModel::delayEdited, this, &CMacroControlUI::delayEdited);
-    m_content = CDialogBuilder::Create(QString::fromLatin1(kLayout), {}, this);
+}
+
+void CMacroControlUI::EnsureContent() const {
+    if (m_contentBuilt)
+        return;
+    m_contentBuilt = true;
+    auto* self = const_cast<CMacroControlUI*>(this);
+    m_content = CDialogBuilder::Create(QString::fromLatin1(kLayout), {}, self);
     if (!m_content) {
         qWarning("Macro panel: %s", qPrintable(CDialogBuilder::LastError()));
         return;
     }
-    layout->addWidget(m_content);
+    self->layout()->addWidget(m_content);
+    // built after the page joined its window's manager: its controls join now
+    if (CPaintManagerUI* manager = CPaintManagerUI::FromControl(self))
+        manager->AttachSubtree(m_content);
     m_names = m_content->findChild<QListWidget*>(QStringLiteral("macro_name_list"));
     m_actions = m_content->findChild<QTableView*>(QStringLiteral("macro_action_list"));
     if (m_actions) {
         m_actions->setModel(m_model);
-        m_actions->setItemDelegateForColumn(macro::CMacroActionModel::kDelay,
-                                            new CDelayDelegate(m_actions)); // owned by the view
+        m_actions->setItemDelegateForColumn(
+            macro::CMacroActionModel::kDelay,
+            new CDelayDelegate(m_actions.data())); // owned by the view
         m_actions->verticalHeader()->setDefaultSectionSize(kRowHeight);
         m_actions->verticalHeader()->hide();
         m_actions->horizontalHeader()->hide();
@@ -114,20 +126,28 @@ CMacroControlUI::CMacroControlUI(QWidget* parent) : QWidget(parent) {
         m_actions->setSelectionBehavior(QAbstractItemView::SelectRows);
         m_actions->setSelectionMode(QAbstractItemView::SingleSelection);
         m_actions->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(m_actions, &QWidget::customContextMenuRequested, this,
-                &CMacroControlUI::ShowRowMenu);
-        connect(m_actions->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-                [this](const QModelIndex& current) {
-                    m_recorder.Select(current.isValid() ? current.row() : -1);
-                });
+        QObject::connect(m_actions, &QWidget::customContextMenuRequested, self,
+                         &CMacroControlUI::ShowRowMenu);
+        QObject::connect(m_actions->selectionModel(), &QItemSelectionModel::currentRowChanged, self,
+                         [self](const QModelIndex& current) {
+                             self->m_recorder.Select(current.isValid() ? current.row() : -1);
+                         });
     }
     for (const char* name : {"macro_action_layout", "mouse_move_layout", "macro_btn_export",
                              "macro_btn_name_sub", "macro_btn_name_edit"})
-        Part(QString::fromLatin1(name)).SetEnabled(false);
-    SetRecordingLayout(true);
+        self->Part(QString::fromLatin1(name)).SetEnabled(false);
+    self->SetRecordingLayout(true);
+    if (!m_folder.empty())
+        self->LoadMacroList();
+}
+
+void CMacroControlUI::showEvent(QShowEvent* event) {
+    EnsureContent();
+    QWidget::showEvent(event);
 }
 
 CControlUI CMacroControlUI::Part(const QString& name) const {
+    EnsureContent();
     if (!m_content)
         return CControlUI();
     if (ControlName(m_content) == name)
@@ -150,12 +170,14 @@ std::uint64_t CMacroControlUI::Now() const {
 
 void CMacroControlUI::SetMacroFolder(const std::filesystem::path& folder) {
     m_folder = folder;
-    LoadMacroList();
+    if (m_contentBuilt)
+        LoadMacroList(); // else when the panel is built
 }
 
 // --- the macros -------------------------------------------------------------------------------
 
 void CMacroControlUI::LoadMacroList() {
+    EnsureContent();
     if (!m_names)
         return;
     const int selected = GetSelectedMacro();
@@ -172,15 +194,18 @@ void CMacroControlUI::LoadMacroList() {
 }
 
 int CMacroControlUI::GetSelectedMacro() const {
+    EnsureContent();
     return m_names ? m_names->currentRow() : -1;
 }
 
 void CMacroControlUI::SelectMacro(int index) {
+    EnsureContent();
     if (m_names)
         m_names->setCurrentRow(index);
 }
 
 QStringList CMacroControlUI::MacroNames() const {
+    EnsureContent();
     QStringList names;
     for (int i = 0; m_names && i < m_names->count(); ++i)
         names << m_names->item(i)->text();
@@ -376,12 +401,14 @@ void CMacroControlUI::DeleteAllActions() {
 }
 
 void CMacroControlUI::SelectAction(int row) {
+    EnsureContent();
     m_recorder.Select(row);
     if (m_actions)
         m_actions->setCurrentIndex(m_model->index(m_recorder.Selected(), 0));
 }
 
 void CMacroControlUI::ShowRows() {
+    EnsureContent();
     const int selected = m_recorder.Selected();
     m_model->Reload();
     if (m_actions && selected >= 0) {

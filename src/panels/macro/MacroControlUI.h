@@ -89,8 +89,12 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    // The panel's controls are built when it is first shown or used, so a page that is never
+    // opened costs nothing at start-up.
+    void EnsureContent() const;
     void ShowRows();
     void ShowRowMenu(const QPoint& position);
     void ScrollToSelection();
@@ -98,9 +102,10 @@ private:
     std::optional<macro::ScreenRect> StopButtonRect() const;
     data::CMacroStore Store() const { return data::CMacroStore(m_folder); }
 
-    QPointer<QWidget> m_content;
-    QPointer<QListWidget> m_names;
-    QPointer<QTableView> m_actions;
+    mutable QPointer<QWidget> m_content;
+    mutable QPointer<QListWidget> m_names;
+    mutable QPointer<QTableView> m_actions;
+    mutable bool m_contentBuilt = false;
     macro::CMacroRecorder m_recorder;
     macro::CMacroActionModel* m_model = nullptr; // owned by this panel
     std::filesystem::path m_folder;

@@ -2,6 +2,7 @@
 
 #include "ControlFactory.h"
 #include "DialogBuilder.h"
+#include "PaintManagerUI.h"
 #include "SilentScope.h"
 #include "SkinResources.h"
 
@@ -85,21 +86,53 @@ CShootControlUI::CShootControlUI(QWidget* parent) : QWidget(parent) {
     setProperty("controlClass", QString::fromLatin1(kRegisteredName));
     auto* layout = new QHBoxLayout(this); // owned by this panel
     layout->setContentsMargins(0, 0, 0, 0);
-    m_content = CDialogBuilder::Create(QString::fromLatin1(kLayout), {}, this);
+}
+
+void CShootControlUI::EnsureContent() const {
+    if (m_contentBuilt)
+        return;
+    m_contentBuilt = true;
+    auto* self = const_cast<CShootControlUI*>(this);
+    m_content = CDialogBuilder::Create(QString::fromLatin1(kLayout), {}, self);
     if (!m_content) {
         qWarning("Shoot panel: %s", qPrintable(CDialogBuilder::LastError()));
         return;
     }
-    layout->addWidget(m_content);
+    self->layout()->addWidget(m_content);
+    // built after the page joined its window's manager: its controls join now
+    if (CPaintManagerUI* manager = CPaintManagerUI::FromControl(self))
+        manager->AttachSubtree(m_content);
     if (QWidget* area = m_content->findChild<QWidget*>(QStringLiteral("shoot_chart_area"))) {
         auto* box = new QVBoxLayout(area); // owned by the area
         box->setContentsMargins(0, 0, 0, 0);
         m_chart = new CRecoilChart(area); // owned by the area
         box->addWidget(m_chart);
     }
+    if (m_setUpPending) {
+        m_setUpPending = false;
+        self->InitShootPanel();
+        self->SelectGun(0);
+        self->SelectBullet(0);
+    }
+}
+
+void CShootControlUI::showEvent(QShowEvent* event) {
+    EnsureContent();
+    QWidget::showEvent(event);
+}
+
+bool CShootControlUI::ControlsFound() const {
+    EnsureContent();
+    return m_controlsFound;
+}
+
+CRecoilChart* CShootControlUI::Chart() const {
+    EnsureContent();
+    return m_chart;
 }
 
 CControlUI CShootControlUI::Part(const QString& name) const {
+    EnsureContent();
     if (!m_content)
         return CControlUI();
     return CControlUI(m_content->findChild<QWidget*>(name));
@@ -108,6 +141,10 @@ CControlUI CShootControlUI::Part(const QString& name) const {
 void CShootControlUI::SetUp(const QString& userFolder, const QString& defaultFolder) {
     m_store = std::make_unique<data::shoot::CShootStore>(userFolder.toStdString(),
                                                          defaultFolder.toStdString());
+    if (!m_contentBuilt) {
+        m_setUpPending = true; // done when the panel is first shown or used
+        return;
+    }
     InitShootPanel();
     SelectGun(0);
     SelectBullet(0);

@@ -58,16 +58,24 @@ public:
 
     int CurrentGun() const { return m_gun; }
     int CurrentBullet() const { return m_bullet; }
-    bool ControlsFound() const { return m_controlsFound; }
+    bool ControlsFound() const;
     data::shoot::CShootStore* Store() { return m_store.get(); }
-    CRecoilChart* Chart() const { return m_chart; }
+    CRecoilChart* Chart() const;
     CControlUI Part(const QString& name) const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    // The panel's controls are built when it is first shown or used, so a page that is never
+    // opened costs nothing at start-up; a set-up asked for before then runs afterwards.
+    void EnsureContent() const;
     void ShowPattern();
 
-    QPointer<QWidget> m_content;
-    QPointer<CRecoilChart> m_chart;
+    mutable QPointer<QWidget> m_content;
+    mutable QPointer<CRecoilChart> m_chart;
+    mutable bool m_contentBuilt = false;
+    mutable bool m_setUpPending = false;
     std::unique_ptr<data::shoot::CShootStore> m_store;
     int m_gun = 0;
     int m_bullet = -1;
