@@ -1,6 +1,9 @@
 // The macro panel built from its layout: macros added, recorded into, saved to their file and
 // opened again; the delay column and the mouse insertion edits.
 #include "MacroControlUI.h"
+#include "MacroRoutes.h"
+
+#include "CorvaneKeyboardDevice.h"
 
 #include "MacroStore.h"
 #include "SkinResources.h"
@@ -122,6 +125,53 @@ TEST_F(MacroPanelTest, TheRowMenuInsertsClicksAndHandsRecordingsToTheRequester) 
     panel->RunMenuItem("macro_action_edit");
     EXPECT_EQ(hookMode, 32);
     panels::CMacroControlUI::SetRecordingRequester({});
+}
+
+} // namespace
+} // namespace vpc::test
+
+namespace vpc::test {
+namespace {
+
+TEST_F(MacroPanelTest, DeletingAMacroTheKeysUseAsksTwiceAndDecliningChangesNothing) {
+    // a keyboard whose page holds the panel, with key 5 playing macro 1 (the second one)
+    devices::CCorvaneKeyboardDevice keyboard;
+    panel->setParent(&keyboard);
+    panel->AddMacro();
+    panel->AddMacro();
+    std::vector<data::KeyEntry> keys = keyboard.GetKeyList();
+    keys[5].current.assignment = {data::assignment_type::kMacro, 1, 0};
+    keyboard.SetKeyList(keys);
+
+    QStringList asked;
+    bool confirmSecond = false;
+    panels::MacroRouteServices services;
+    services.confirm = [&](const QString& id) {
+        asked << id;
+        return id == "message_text_4" || confirmSecond;
+    };
+    panels::CRouteTable routes;
+    panels::RegisterMacroRoutes(routes, services);
+    const auto deleteSelected = [&] {
+        TNotifyUI msg;
+        msg.sType = QString::fromLatin1(DuiEvent::Click);
+        msg.pSender = panel->Part("macro_btn_name_sub").widget();
+        return routes.Run(msg, {&keyboard, 1});
+    };
+
+    panel->SelectMacro(1);
+    EXPECT_EQ(deleteSelected(), 1);
+    EXPECT_EQ(asked, (QStringList{"message_text_4", "message_text_2"}));
+    EXPECT_EQ(panel->MacroNames(), (QStringList{"macro_1", "macro_2"})) << "declined: kept";
+    EXPECT_EQ(keyboard.GetKeyList()[5].current.assignment.code1, 1);
+
+    // a macro no key uses goes after the first question
+    asked.clear();
+    panel->SelectMacro(0);
+    deleteSelected();
+    EXPECT_EQ(asked, QStringList{"message_text_4"});
+    EXPECT_EQ(panel->MacroNames(), QStringList{"macro_2"});
+    panel->setParent(nullptr);
 }
 
 } // namespace
