@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -118,6 +119,11 @@ bool CPipeWireEqualiser::Apply(const data::EqValues& gains) {
     Remove(); // never two filters on one output
     if (m_program == "pipewire" && !PipeWireIsThere())
         return false;
+    // the folder for the filter's configuration, made on first use and the user's alone
+    std::error_code error;
+    std::filesystem::create_directories(m_folder, error);
+    std::filesystem::permissions(m_folder, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace, error);
     const std::string path = m_folder + "/" + kConfigName;
     const std::string temporary = path + ".new";
     {
