@@ -75,6 +75,7 @@ CCorvaneUSBDevice::~CCorvaneUSBDevice() {
 }
 
 void CCorvaneUSBDevice::StopWorkers() {
+    StopLightThread(nullptr); // the device classes stop it first, before their engines go
     // interfaces first: that cancels every transfer in flight, so the joins below are prompt
     m_connection.Shutdown();
     m_liveSender.reset();
@@ -177,6 +178,32 @@ CCorvaneUSBDevice::EngineSequence(const std::vector<data::EffectFrame>& frames) 
 std::filesystem::path CCorvaneUSBDevice::UserFolderPath() const {
     const QString folder = UserDataFolder();
     return folder.isEmpty() ? std::filesystem::path() : std::filesystem::path(folder.toStdString());
+}
+
+void CCorvaneUSBDevice::StartLightThread(lighting::ILightEngine& engine) {
+    StopLightThread(nullptr);
+    m_lightThread = std::make_unique<lighting::LightThread>(engine, m_ticks, kLightTicksPerWake);
+    m_lightThread->SetChannelEnabled(Channel().IsEnabled());
+    m_lightThread->SetSynchronised(IsSynchronised());
+    m_lightThread->Start();
+}
+
+void CCorvaneUSBDevice::StopLightThread(const char* exitLine) {
+    if (!m_lightThread)
+        return;
+    m_lightThread->Stop();
+    m_lightThread.reset();
+    if (exitLine)
+        qCDebug(lcVpcDevices, "%s", exitLine);
+}
+
+void CCorvaneUSBDevice::UpdateLightThreadGates() {
+    if (!m_lightThread)
+        return;
+    m_lightThread->SetChannelEnabled(Channel().IsEnabled());
+    m_lightThread->SetSynchronised(IsSynchronised());
+    // the engine only computes while its colours are seen or streamed
+    m_lightThread->SetOutputWanted(WantsLightFrames());
 }
 
 void CCorvaneUSBDevice::AssignKeyButton(int index, QWidget* button) {

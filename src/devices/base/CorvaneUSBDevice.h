@@ -22,6 +22,8 @@
 #include <vector>
 
 #include "WindowImplBase.h"
+#include "lighting/LightThread.h"
+#include "lighting/TickSource.h"
 
 namespace vpc::lighting {
 class LiveFrameSender;
@@ -221,11 +223,20 @@ public:
     // Stops every thread and closes every interface (the main window calls it on close).
     virtual void StopWorkers();
 
+    bool IsLightThreadRunning() const { return m_lightThread && m_lightThread->IsRunning(); }
+
 signals:
     // Queued from a sync thread to the UI thread.
     void notificationArrived(int link, int usage);
 
 protected:
+    // The light thread of the device class's engine: started afresh, stopped with the class's
+    // debug line, and after each frame told whether anyone needs its passes.
+    void StartLightThread(lighting::ILightEngine& engine);
+    void StopLightThread(const char* exitLine);
+    void UpdateLightThreadGates();
+    std::unique_ptr<lighting::LightThread> m_lightThread;
+
     // The page's lighting panel ("LightControlItem"), or none.
     QWidget* LightPanel() const;
     // Hands the lighting panel a whole lighting record to show.
@@ -289,6 +300,10 @@ private:
     int m_lightType = 0;
     std::array<int, 3> m_audioLight{};
     std::unique_ptr<lighting::LiveFrameSender> m_liveSender;
+    // The light thread wakes every third 64 Hz tick (46.9 ms), just more often than the
+    // 50 ms the preview and live frames take the colours at, and runs each tick's pass.
+    static constexpr std::uint64_t kLightTicksPerWake = 3;
+    lighting::SteadyTickSource m_ticks;
 };
 
 } // namespace vpc::devices

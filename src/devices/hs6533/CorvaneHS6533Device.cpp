@@ -96,7 +96,7 @@ void CCorvaneHS6533Device::OnDeviceArrived() {
     if (m_audio)
         m_audio->ReadAudioState();
     RefreshPanel();
-    StartLightThread();
+    StartLightThread(LightEngine());
 }
 
 void CCorvaneHS6533Device::RefreshPanel() {

@@ -76,7 +76,7 @@ CCorvaneKeyboardDevice::~CCorvaneKeyboardDevice() {
 }
 
 void CCorvaneKeyboardDevice::StopWorkers() {
-    StopLightThread();
+    StopLightThread("KB灯光线程设定退出");
     m_liveSender.reset();
     CCorvaneUSBDevice::StopWorkers();
 }
@@ -533,12 +533,7 @@ void CCorvaneKeyboardDevice::SendLightFrame() {
     const bool controlled = IsLightControlled();
     const bool live = lighting::IsLiveMode(m_lightInfo.selectItem);
     const bool previewShown = IsPreviewShown();
-    if (m_lightThread) {
-        m_lightThread->SetChannelEnabled(Channel().IsEnabled());
-        m_lightThread->SetSynchronised(IsSynchronised());
-        // the engine only computes while its colours are seen or streamed
-        m_lightThread->SetOutputWanted(WantsLightFrames());
-    }
+    UpdateLightThreadGates();
     if (!controlled)
         return;
     // the version is taken before the colours: a change after it counts as not shown
@@ -565,22 +560,6 @@ lighting::LiveFrameSender& CCorvaneKeyboardDevice::LiveSender() {
             });
     }
     return *m_liveSender;
-}
-
-void CCorvaneKeyboardDevice::StartLightThread() {
-    StopLightThread();
-    m_lightThread = std::make_unique<lighting::LightThread>(m_engine, m_ticks, kLightTicksPerWake);
-    m_lightThread->SetChannelEnabled(Channel().IsEnabled());
-    m_lightThread->SetSynchronised(IsSynchronised());
-    m_lightThread->Start();
-}
-
-void CCorvaneKeyboardDevice::StopLightThread() {
-    if (!m_lightThread)
-        return;
-    m_lightThread->Stop();
-    m_lightThread.reset();
-    qCDebug(lcVpcDevices, "KB灯光线程设定退出");
 }
 
 // --- custom colours (mode 19) ------------------------------------------------------------
@@ -751,7 +730,7 @@ void CCorvaneKeyboardDevice::OnDeviceArrived() {
     LoadProfile();
     ReadOnboardProfile();
     RefreshPanel();
-    StartLightThread();
+    StartLightThread(m_engine);
     RefreshLightModeList(!m_connection.IsOnReceiver());
 }
 

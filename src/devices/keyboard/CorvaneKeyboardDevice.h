@@ -133,7 +133,6 @@ public:
     const keyboard::KeyboardDefaultData& DefaultData() const { return m_defaults; }
     data::CKeyboardProfiledata& ProfileData() { return m_profile; }
     lighting::KeyboardLightEngine& LightEngine() { return m_engine; }
-    bool IsLightThreadRunning() const { return m_lightThread && m_lightThread->IsRunning(); }
     // Whether the light thread runs its passes (rather than sleeping while nobody
     // sees or streams the colours).
     bool IsLightThreadComputing() const {
@@ -178,8 +177,6 @@ private:
     void TakeLightingState(const data::LightInfo& info);
     void WriteCustomGroup();
     std::vector<data::CustomColor> CustomLightsAsColours() const;
-    void StartLightThread();
-    void StopLightThread();
     void UpdateKeyCaptions();
     void SelectOption(const QString& name, bool selected);
     bool IsOptionSelected(const QString& name) const;
@@ -205,11 +202,6 @@ private:
     std::atomic<std::uint16_t> m_lastSyncCode{0};
 
     lighting::KeyboardLightEngine m_engine;
-    // The light thread wakes every third 64 Hz tick (46.9 ms), just more often than the
-    // 50 ms the preview and live frames take the colours at, and runs each tick's pass.
-    static constexpr std::uint64_t kLightTicksPerWake = 3;
-    lighting::SteadyTickSource m_ticks;
-    std::unique_ptr<lighting::LightThread> m_lightThread;
     std::unique_ptr<lighting::LiveFrameSender> m_liveSender;
     std::vector<int> m_macroHalfCounts;
     std::atomic<std::uint64_t> m_shownFrameVersion{~std::uint64_t{0}}; // of the last frame shown

@@ -101,7 +101,7 @@ CCorvaneMouseDevice::~CCorvaneMouseDevice() {
 }
 
 void CCorvaneMouseDevice::StopWorkers() {
-    StopLightThread();
+    StopLightThread("MS灯光线程设定退出");
     CCorvaneUSBDevice::StopWorkers();
 }
 
@@ -649,11 +649,7 @@ bool CCorvaneMouseDevice::LightFramesSettled() const {
 }
 
 void CCorvaneMouseDevice::SendLightFrame() {
-    if (m_lightThread) {
-        m_lightThread->SetChannelEnabled(Channel().IsEnabled());
-        m_lightThread->SetSynchronised(IsSynchronised());
-        m_lightThread->SetOutputWanted(WantsLightFrames());
-    }
+    UpdateLightThreadGates();
     m_shownFrameVersion.store(m_engine.FrameVersion());
     for (std::size_t j = 0; j < m_extraLedButtons.size(); ++j) {
         QWidget* button = m_extraLedButtons[j];
@@ -669,22 +665,6 @@ void CCorvaneMouseDevice::SendLightFrame() {
         ShowLedOn(m_logoButton, LedWord(c), c.brightness);
     }
     CCorvaneUSBDevice::SendLightFrame();
-}
-
-void CCorvaneMouseDevice::StartLightThread() {
-    StopLightThread();
-    m_lightThread = std::make_unique<lighting::LightThread>(m_engine, m_ticks, kLightTicksPerWake);
-    m_lightThread->SetChannelEnabled(Channel().IsEnabled());
-    m_lightThread->SetSynchronised(IsSynchronised());
-    m_lightThread->Start();
-}
-
-void CCorvaneMouseDevice::StopLightThread() {
-    if (!m_lightThread)
-        return;
-    m_lightThread->Stop();
-    m_lightThread.reset();
-    qCDebug(lcVpcDevices, "MS灯光线程设定退出");
 }
 
 // --- device ------------------------------------------------------------------------------
@@ -784,7 +764,7 @@ void CCorvaneMouseDevice::OnDeviceArrived() {
     ReadDeviceConfig();
     LoadProfile();
     RefreshPanel();
-    StartLightThread();
+    StartLightThread(m_engine);
 }
 
 void CCorvaneMouseDevice::OnDeviceSync() {

@@ -122,7 +122,6 @@ public:
     const mouse::MouseRecordBytes& OnboardRecord() const { return m_onboardRecord; }
     data::CMouseProfiledata& ProfileData() { return m_profile; }
     mouse::MouseLightEngine& LightEngine() { return m_engine; }
-    bool IsLightThreadRunning() const { return m_lightThread && m_lightThread->IsRunning(); }
     std::uint16_t LastSyncCode() const { return m_lastSyncCode.load(); }
 
 public slots:
@@ -143,8 +142,6 @@ private:
     bool LinkReady();
     void TakeStages(std::vector<data::DpiStage> stages, int active);
     void TakeProfileStages();
-    void StartLightThread();
-    void StopLightThread();
     void SelectOption(const QString& name, bool selected);
     bool IsOptionSelected(const QString& name) const;
     int ControlValue(const QString& name) const;
@@ -172,9 +169,6 @@ private:
     std::atomic<std::uint16_t> m_lastSyncCode{0};
 
     mouse::MouseLightEngine m_engine;
-    static constexpr std::uint64_t kLightTicksPerWake = 3;
-    lighting::SteadyTickSource m_ticks;
-    std::unique_ptr<lighting::LightThread> m_lightThread;
     std::atomic<std::uint64_t> m_shownFrameVersion{~std::uint64_t{0}};
 };
 

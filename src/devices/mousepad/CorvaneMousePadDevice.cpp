@@ -57,7 +57,7 @@ CCorvaneMousePadDevice::~CCorvaneMousePadDevice() {
 }
 
 void CCorvaneMousePadDevice::StopWorkers() {
-    StopLightThread();
+    StopLightThread("MS灯光线程设定退出");
     CCorvaneUSBDevice::StopWorkers();
 }
 
@@ -240,29 +240,9 @@ bool CCorvaneMousePadDevice::LightFramesSettled() const {
 }
 
 void CCorvaneMousePadDevice::SendLightFrame() {
-    if (m_lightThread) {
-        m_lightThread->SetChannelEnabled(Channel().IsEnabled());
-        m_lightThread->SetSynchronised(IsSynchronised());
-        m_lightThread->SetOutputWanted(WantsLightFrames());
-    }
+    UpdateLightThreadGates();
     m_shownFrameVersion.store(m_engine.FrameVersion());
     CCorvaneUSBDevice::SendLightFrame();
-}
-
-void CCorvaneMousePadDevice::StartLightThread() {
-    StopLightThread();
-    m_lightThread = std::make_unique<lighting::LightThread>(m_engine, m_ticks, kLightTicksPerWake);
-    m_lightThread->SetChannelEnabled(Channel().IsEnabled());
-    m_lightThread->SetSynchronised(IsSynchronised());
-    m_lightThread->Start();
-}
-
-void CCorvaneMousePadDevice::StopLightThread() {
-    if (!m_lightThread)
-        return;
-    m_lightThread->Stop();
-    m_lightThread.reset();
-    qCDebug(lcVpcDevices, "MS灯光线程设定退出");
 }
 
 // --- device ------------------------------------------------------------------------------
@@ -300,7 +280,7 @@ void CCorvaneMousePadDevice::OnDeviceArrived() {
     ReadOnboardProfile();
     LoadProfile();
     RefreshPanel();
-    StartLightThread();
+    StartLightThread(m_engine);
 }
 
 void CCorvaneMousePadDevice::OnDeviceSync() {

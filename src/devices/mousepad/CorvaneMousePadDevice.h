@@ -68,7 +68,6 @@ public:
     const std::array<std::uint8_t, kMirrorSize>& Mirror() const { return m_mirror; }
     std::uint8_t OnboardSlot() const { return m_mirror[0]; }
     mousepad::PadLightEngine& LightEngine() { return m_engine; }
-    bool IsLightThreadRunning() const { return m_lightThread && m_lightThread->IsRunning(); }
     std::uint16_t LastSyncCode() const { return m_lastSyncCode.load(); }
     data::CBasicProfiledata& ProfileData() { return *m_profile; }
 
@@ -85,8 +84,6 @@ protected:
     virtual QString KeyLightAreaName() const { return QString::fromLatin1(kKeyLightArea); }
     // Reads the active slot's record into the mirror; false (mirror kept) when a read failed.
     bool ReadOnboardProfile();
-    void StartLightThread();
-    void StopLightThread();
     // Shows the lighting record on the lighting panel.
     void ShowLightOnPanel();
 
@@ -102,9 +99,6 @@ private:
     std::atomic<std::uint16_t> m_lastSyncCode{0};
 
     mousepad::PadLightEngine m_engine;
-    static constexpr std::uint64_t kLightTicksPerWake = 3;
-    lighting::SteadyTickSource m_ticks;
-    std::unique_ptr<lighting::LightThread> m_lightThread;
     std::atomic<std::uint64_t> m_shownFrameVersion{~std::uint64_t{0}};
 };
 
