@@ -260,16 +260,26 @@ RemoteResult CRemoteControl::SetLighting(const QString& device, const QString& p
     return GetLighting(device);
 }
 
+vpc::panels::CDeviceProfileUI* CRemoteControl::FindProfilePanel(const QString& device,
+                                                                RemoteResult* why) const {
+    CCorvaneUSBDevice* target = FindDevice(device, why);
+    if (!target)
+        return nullptr;
+    vpc::panels::CDeviceProfileUI* panel = ProfilePanelOf(target);
+    if (!panel) {
+        *why = RemoteResult::Fail(RemoteResult::Code::Failed,
+                                  QStringLiteral("this device keeps no profiles"));
+        return nullptr;
+    }
+    panel->GetProfileCount(); // the list file as it is now
+    return panel;
+}
+
 RemoteResult CRemoteControl::ListProfiles(const QString& device) const {
     RemoteResult why;
-    CCorvaneUSBDevice* target = FindDevice(device, &why);
-    if (!target)
-        return why;
-    vpc::panels::CDeviceProfileUI* panel = ProfilePanelOf(target);
+    vpc::panels::CDeviceProfileUI* panel = FindProfilePanel(device, &why);
     if (!panel)
-        return RemoteResult::Fail(RemoteResult::Code::Failed,
-                                  QStringLiteral("this device keeps no profiles"));
-    panel->GetProfileCount(); // the list file as it is now
+        return why;
     QJsonArray profiles;
     for (const vpc::data::ProfileEntry& entry : panel->List().Entries()) {
         QJsonObject object;
@@ -287,14 +297,9 @@ RemoteResult CRemoteControl::ListProfiles(const QString& device) const {
 
 RemoteResult CRemoteControl::SwitchProfile(const QString& device, const QString& profile) {
     RemoteResult why;
-    CCorvaneUSBDevice* target = FindDevice(device, &why);
-    if (!target)
-        return why;
-    vpc::panels::CDeviceProfileUI* panel = ProfilePanelOf(target);
+    vpc::panels::CDeviceProfileUI* panel = FindProfilePanel(device, &why);
     if (!panel)
-        return RemoteResult::Fail(RemoteResult::Code::Failed,
-                                  QStringLiteral("this device keeps no profiles"));
-    panel->GetProfileCount();
+        return why;
     int index = -1;
     if (RemoteResult found = FindProfile(*panel, profile, index); !found.Ok())
         return found;
@@ -308,14 +313,9 @@ RemoteResult CRemoteControl::SwitchProfile(const QString& device, const QString&
 RemoteResult CRemoteControl::ExportProfile(const QString& device, const QString& profile,
                                            const QString& file) {
     RemoteResult why;
-    CCorvaneUSBDevice* target = FindDevice(device, &why);
-    if (!target)
-        return why;
-    vpc::panels::CDeviceProfileUI* panel = ProfilePanelOf(target);
+    vpc::panels::CDeviceProfileUI* panel = FindProfilePanel(device, &why);
     if (!panel)
-        return RemoteResult::Fail(RemoteResult::Code::Failed,
-                                  QStringLiteral("this device keeps no profiles"));
-    panel->GetProfileCount();
+        return why;
     int index = -1;
     if (RemoteResult found = FindProfile(*panel, profile, index); !found.Ok())
         return found;
@@ -330,13 +330,9 @@ RemoteResult CRemoteControl::ExportProfile(const QString& device, const QString&
 
 RemoteResult CRemoteControl::ImportProfile(const QString& device, const QString& file) {
     RemoteResult why;
-    CCorvaneUSBDevice* target = FindDevice(device, &why);
-    if (!target)
-        return why;
-    vpc::panels::CDeviceProfileUI* panel = ProfilePanelOf(target);
+    vpc::panels::CDeviceProfileUI* panel = FindProfilePanel(device, &why);
     if (!panel)
-        return RemoteResult::Fail(RemoteResult::Code::Failed,
-                                  QStringLiteral("this device keeps no profiles"));
+        return why;
     if (file.isEmpty() || !QDir::isAbsolutePath(file))
         return RemoteResult::Fail(RemoteResult::Code::OutOfRange,
                                   QStringLiteral("the file must be an absolute path"));

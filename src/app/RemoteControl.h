@@ -10,6 +10,9 @@ class CMainWnd;
 namespace vpc::devices {
 class CCorvaneUSBDevice;
 }
+namespace vpc::panels {
+class CDeviceProfileUI;
+}
 
 // The outcome of one request: the D-Bus error it becomes when not Ok.
 struct RemoteResult {
@@ -46,6 +49,9 @@ public:
     // The device a request names: its number in ListDevices or its kind when only one
     // connected device has that kind; null with the reason in why.
     vpc::devices::CCorvaneUSBDevice* FindDevice(const QString& device, RemoteResult* why) const;
+    // The profile panel of that device, its list read again from its file; null with the
+    // reason in why.
+    vpc::panels::CDeviceProfileUI* FindProfilePanel(const QString& device, RemoteResult* why) const;
     static QString KindName(int deviceType);
 
 private:
