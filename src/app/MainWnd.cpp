@@ -6,13 +6,16 @@
 #include "AboutWnd.h"
 #include "Autostart.h"
 #include "ColorSelectWnd.h"
+#include "ControlUI.h"
 #include "CorvaneUSBDevice.h"
+#include "DesktopSettings.h"
 #include "DeviceList.h"
 #include "DeviceOptionUI.h"
 #include "DeviceTable.h"
 #include "DpiChoice.h"
 #include "FrameWnd.h"
 #include "HeadsetRoutes.h"
+#include "KeySetControlUI.h"
 #include "LightControlUI.h"
 #include "LightingRoutes.h"
 #include "MacroControlUI.h"
@@ -25,6 +28,7 @@
 #include "SkinFrame.h"
 #include "SkinResources.h"
 #include "SkinSettings.h"
+#include "SystemRoutes.h"
 #include "UpdateCheck.h"
 #include "UpdateServerConfig.h"
 #include "keyboard/CorvaneKeyboardDevice.h"
@@ -43,6 +47,8 @@ constexpr char kProductName[] = "VORNA PAD QMT58 Control Center";
 constexpr char kTrayMenuFile[] = "menu/tray_menu.xml";
 constexpr int kTrayMenuDelayMs = 10;
 constexpr int kFitDpiDelayMs = 100;
+// The hook mode of key capture: single keys for the key assignment panel.
+constexpr int kKeyCaptureHookMode = 1;
 constexpr int kDeviceTypeKeyboard = static_cast<int>(vpc::devices::DeviceKind::Keyboard);
 constexpr int kDeviceTypeMouse = static_cast<int>(vpc::devices::DeviceKind::Mouse);
 constexpr int kDeviceTypeMousePad = static_cast<int>(vpc::devices::DeviceKind::MousePad);
@@ -72,7 +78,10 @@ void CMainWnd::InitWindow() {
     const CPaintManagerUI& pm = PaintManager();
     m_closeButton = pm.FindControl("closebtn").widget();
     m_minButton = pm.FindControl("minbtn").widget();
+    m_maxButton = pm.FindControl("maxbtn").widget();
+    m_restoreButton = pm.FindControl("restorebtn").widget();
     m_skinButton = pm.FindControl("skinbtn").widget();
+    m_setButton = pm.FindControl("setbtn").widget();
     m_lightControlButton = pm.FindControl("control_light_status").widget();
     ShowLightControlState();
     QTimer::singleShot(kFitDpiDelayMs, this, &CMainWnd::FitDpiToMonitor);
@@ -130,23 +139,7 @@ void CMainWnd::Notify(TNotifyUI& msg) {
         qCDebug(lcNotify, "%s", qPrintable(msg.sType));
         qCDebug(lcNotify, "%s", qPrintable(ControlName(msg.pSender)));
     }
-    if (m_dispatcher.Dispatch(msg)) {
-        return;
-    }
-    if (msg.sType == DuiEvent::Click) {
-        if (msg.pSender == m_closeButton) {
-            HideToTray();
-        } else if (msg.pSender == m_minButton) {
-            showMinimized();
-        } else if (msg.pSender == m_skinButton) {
-            CSkinFrame::Open(this, m_skinButton);
-        } else if (msg.pSender && msg.pSender == m_lightControlButton) {
-            ToggleLightControl();
-        } else if (ControlName(msg.pSender).compare(QLatin1String("setbtn"), Qt::CaseInsensitive) ==
-                   0) {
-            OpenSettingsWindow(false);
-        }
-    }
+    m_dispatcher.Dispatch(msg);
 }
 
 LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
@@ -166,6 +159,11 @@ LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         return 0;
     }
     if (m_poweredOn && RouteHookMessage(message, wParam, lParam)) {
+        handled = true;
+        return 0;
+    }
+    if (message == vpc::devices::kUmKeyCapture) {
+        SetKeyCapture(wParam != 0);
         handled = true;
         return 0;
     }
@@ -371,7 +369,69 @@ void CMainWnd::FitDpiToMonitor() {
     CenterWindow();
 }
 
+void CMainWnd::RegisterWindowRoutes() {
+    using vpc::panels::DeviceNeed;
+    using vpc::panels::RouteCall;
+    using vpc::panels::RouteSection;
+    auto& routes = m_dispatcher.Routes();
+    const QString click = QString::fromLatin1(DuiEvent::Click);
+    // Buttons found by InitWindow act only as those very controls.
+    const auto own = [&](const char* name, QWidget* CMainWnd::*button, std::function<void()> act) {
+        routes.Add(RouteSection::WindowClick, click, QString::fromLatin1(name), DeviceNeed::None,
+                   [this, button, act = std::move(act)](RouteCall& call) {
+                       if (call.msg.pSender && call.msg.pSender == this->*button)
+                           act();
+                   });
+    };
+    own("closebtn", &CMainWnd::m_closeButton, [this] { HideToTray(); });
+    routes.Add(RouteSection::WindowClick, click, QStringLiteral("nodevice_ok_btn"),
+               DeviceNeed::None, [this](RouteCall&) { hide(); });
+    own("control_light_status", &CMainWnd::m_lightControlButton, [this] { ToggleLightControl(); });
+    own("minbtn", &CMainWnd::m_minButton, [this] { showMinimized(); });
+    own("maxbtn", &CMainWnd::m_maxButton, [this] { showMaximized(); });
+    own("restorebtn", &CMainWnd::m_restoreButton, [this] { showNormal(); });
+    own("skinbtn", &CMainWnd::m_skinButton, [this] { CSkinFrame::Open(this, m_skinButton); });
+    own("setbtn", &CMainWnd::m_setButton, [this] { OpenSettingsWindow(false); });
+
+    // The desktop's own keyboard (0) and mouse (1) settings.
+    routes.AddNumbered(RouteSection::NumberedClick, click, QStringLiteral("windowdeviceset_"),
+                       DeviceNeed::None, [](RouteCall& call) {
+                           if (call.number != 0 && call.number != 1)
+                               return;
+                           const auto page = static_cast<DesktopSettingsPage>(call.number);
+                           if (!OpenDesktopSettings(page))
+                               qCInfo(lcApp, "No settings program of the desktop was found");
+                       });
+
+    // The device list: the checked entry shows its page; the arrows step through the entries.
+    routes.Add(RouteSection::SelectChanged, QString::fromLatin1(DuiEvent::SelectChanged),
+               QStringLiteral("device_select"), DeviceNeed::None, [this](RouteCall& call) {
+                   if (m_deviceList && CControlUI(call.msg.pSender).IsSelected())
+                       m_deviceList->ShowCheckedEntry();
+               });
+    routes.Add(RouteSection::PanelClick, click, QStringLiteral("device_select_prev"),
+               DeviceNeed::None, [this](RouteCall&) {
+                   if (m_deviceList)
+                       m_deviceList->SelectPreviousEntry();
+               });
+    routes.Add(RouteSection::PanelClick, click, QStringLiteral("device_select_next"),
+               DeviceNeed::None, [this](RouteCall&) {
+                   if (m_deviceList)
+                       m_deviceList->SelectNextEntry();
+               });
+}
+
+void CMainWnd::SetKeyCapture(bool on) {
+    if (on) {
+        if (!m_inputHook.IsArmed())
+            m_inputHook.Arm(kKeyCaptureHookMode, this);
+    } else if (m_inputHook.IsArmed() && m_inputHook.HookMode() == kKeyCaptureHookMode) {
+        m_inputHook.Disarm();
+    }
+}
+
 void CMainWnd::RegisterRoutes() {
+    RegisterWindowRoutes();
     vpc::panels::ProfileRouteServices profileServices;
     profileServices.showMessage = [this](const QString& textId, int buttonMode) {
         return ShowMessageBox(this, QString(), textId, PaintManager().GetDPI(), true, buttonMode);
@@ -436,6 +496,23 @@ void CMainWnd::RegisterRoutes() {
         return std::filesystem::path(file.toStdString());
     };
     vpc::panels::RegisterShootRoutes(m_dispatcher.Routes(), std::move(shootServices));
+
+    m_keySetServices.showMessage = [this](const QString& text) {
+        ShowMessageBox(this, QString(), text, PaintManager().GetDPI(), false, 0);
+    };
+    m_keySetServices.keyCapture = [this](bool on) {
+        SendMessage(vpc::devices::kUmKeyCapture, on ? 1 : 0, 0);
+    };
+    m_keySetServices.setWindowInteractive = [this](bool withDeviceSelection, bool enabled) {
+        SetWindowInteractive(withDeviceSelection, enabled);
+    };
+    vpc::panels::RegisterKeySetRoutes(m_dispatcher.Routes(), m_keySetServices);
+    vpc::panels::SystemRouteServices systemServices;
+    systemServices.confirm = [this](const QString& textId) {
+        return ShowMessageBox(this, QString(), textId, PaintManager().GetDPI(), true, 1) == 1;
+    };
+    systemServices.screenPixels = [this] { return ScreenPixels(); };
+    vpc::panels::RegisterSystemRoutes(m_dispatcher.Routes(), std::move(systemServices));
     vpc::panels::CMacroControlUI::SetRecordingRequester([this](vpc::panels::CMacroControlUI& panel,
                                                                int hookMode,
                                                                vpc::panels::macro::TimeMode mode) {
@@ -455,6 +532,13 @@ void CMainWnd::ArmHooks(int hookMode, bool arm) {
 }
 
 void CMainWnd::SetWindowInteractive(bool withDeviceSelection, bool enabled) {
+    // the key assignment panel's edit buttons take the opposite state
+    if (vpc::devices::CCorvaneUSBDevice* device = GetCurrentDevice();
+        device &&
+        (device->DeviceType() == kDeviceTypeKeyboard || device->DeviceType() == kDeviceTypeMouse)) {
+        if (vpc::panels::CKeySetControlUI* keys = vpc::panels::KeySetPanelOf(device))
+            keys->EnableEditButtons(!enabled);
+    }
     if (!withDeviceSelection) {
         return;
     }
@@ -498,6 +582,22 @@ bool CMainWnd::RouteHookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         {m.hookKeyMsMacroLater, false, RecordPosition::After},
         {m.hookKeyMsMacroSingle, false, RecordPosition::Replace},
     };
+    if (message != 0 && message == m.hookKeySingleKey) {
+        // key capture for the key assignment panel
+        if (lParam != 0) {
+            const auto* record = reinterpret_cast<const KeyHookRecord*>(lParam);
+            vpc::panels::macro::KeyHookEvent event;
+            event.message = static_cast<std::uint32_t>(wParam);
+            event.virtualKey = record->virtualKey;
+            event.scanCode = record->scanCode;
+            event.flags = record->flags;
+            event.time = record->time;
+            vpc::devices::CCorvaneUSBDevice* device = GetCurrentDevice();
+            vpc::panels::CaptureKey({device, device ? device->DeviceType() : 0}, event,
+                                    m_keySetServices);
+        }
+        return true;
+    }
     for (const Route& route : routes) {
         if (message == 0 || message != route.message) {
             continue;

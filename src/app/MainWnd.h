@@ -5,6 +5,7 @@
 #include "DeviceGameLighting.h"
 #include "GameLighting.h"
 #include "InputHook.h"
+#include "KeySetRoutes.h"
 #include "LanguageSettings.h"
 #include "LightingSync.h"
 #include "MacroRoutes.h"
@@ -150,6 +151,10 @@ private:
     QSize ScreenPixels() const;
     // Each panel registers its routes, in the order the dispatch runs them.
     void RegisterRoutes();
+    // The routes of the window's own buttons and of the device list.
+    void RegisterWindowRoutes();
+    // UM_KEY_CAPTURE: the key-capture hook on (1) or off (0).
+    void SetKeyCapture(bool on);
     // The recording hook armed with a hook mode, or disarmed; the window's device selection and
     // profile panel are locked while it records.
     void ArmHooks(int hookMode, bool arm);
@@ -186,7 +191,10 @@ private:
     QPointer<WindowImplBase> m_setWnd;
     QWidget* m_closeButton = nullptr;
     QWidget* m_minButton = nullptr;
+    QWidget* m_maxButton = nullptr;
+    QWidget* m_restoreButton = nullptr;
     QWidget* m_skinButton = nullptr;
+    QWidget* m_setButton = nullptr;
     std::unique_ptr<vpc::devices::CDeviceList> m_deviceList;
     std::mutex m_syncDevicesMutex;
     std::vector<vpc::devices::CCorvaneUSBDevice*> m_syncDevices;
@@ -194,6 +202,7 @@ private:
     vpc::panels::CEventDispatcher m_dispatcher;
     CInputHook m_inputHook;
     vpc::panels::MacroRouteServices m_macroServices;
+    vpc::panels::KeySetRouteServices m_keySetServices;
     QPointer<vpc::panels::CMacroControlUI> m_recordingPanel;
     vpc::data::CLanguageSettings m_language = vpc::data::CLanguageSettings::FromDataFolders();
 };

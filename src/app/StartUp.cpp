@@ -9,6 +9,7 @@
 #include "DeviceTable.h"
 #include "HeadsetPanels.h"
 #include "LightControlUI.h"
+#include "KeySetControlUI.h"
 #include "MacroControlUI.h"
 #include "MainWnd.h"
 #include "MsgWnd.h"
@@ -62,6 +63,7 @@ void RegisterCustomControls() {
     vpc::panels::RegisterMacroControls();
     vpc::panels::RegisterHeadsetControls();
     vpc::panels::RegisterShootControls();
+    vpc::panels::RegisterKeySetControls();
     RegisterControlClass<vpc::panels::CDeviceProfileUI>(factory);
 }
 

@@ -178,6 +178,52 @@ const std::vector<KeyNameRow>& SystemKeyList() {
     return list;
 }
 
+const std::vector<KeyNameRow>& MouseButtonList() {
+    static const std::vector<KeyNameRow> list = {
+        {0, {0x10, 0x01, 0x00}, "mouse_key_left"},  {0, {0x10, 0x04, 0x00}, "mouse_key_middle"},
+        {0, {0x10, 0x02, 0x00}, "mouse_key_right"}, {0, {0x10, 0x10, 0x00}, "mouse_key_forward"},
+        {0, {0x10, 0x08, 0x00}, "mouse_key_back"},
+    };
+    return list;
+}
+
+const std::vector<KeyNameRow>& DpiFunctionList() {
+    static const std::vector<KeyNameRow> list = {
+        {0, {0x13, 0x01, 0x00}, "mouse_key_DPI_add"},
+        {0, {0x13, 0x02, 0x00}, "mouse_key_DPI_sub"},
+        {0, {0x13, 0x03, 0x00}, "mouse_key_DPI_loop"},
+    };
+    return list;
+}
+
+const std::vector<KeyNameRow>& ComboKeyList() {
+    // open, new, undo, save, copy, cut, paste, find, select all, zoom out, zoom in
+    static const std::vector<KeyNameRow> list = {
+        {0, {0x20, 0x01, 0x12}, "keyset_combo_open"},
+        {0, {0x20, 0x01, 0x11}, "keyset_combo_new"},
+        {0, {0x20, 0x01, 0x1D}, "keyset_combo_undo"},
+        {0, {0x20, 0x01, 0x16}, "keyset_combo_save"},
+        {0, {0x20, 0x01, 0x06}, "keyset_combo_copy"},
+        {0, {0x20, 0x01, 0x1B}, "keyset_combo_cut"},
+        {0, {0x20, 0x01, 0x19}, "keyset_combo_paste"},
+        {0, {0x20, 0x01, 0x09}, "keyset_combo_find"},
+        {0, {0x20, 0x01, 0x04}, "keyset_combo_all"},
+        {0, {0x20, 0x01, 0x2D}, "keyset_combo_zoom_out"},
+        {0, {0x20, 0x01, 0x2E}, "keyset_combo_zoom_in"},
+    };
+    return list;
+}
+
+const std::vector<KeyNameRow>& GunPresetList() {
+    static const std::vector<KeyNameRow> list = {
+        {0, {0x72, 0x00, 0x00}, "gun_1_txt"},
+        {0, {0x72, 0x01, 0x00}, "gun_2_txt"},
+        {0, {0x72, 0x02, 0x00}, "gun_3_txt"},
+        {0, {0x72, 0x03, 0x00}, "gun_4_txt"},
+    };
+    return list;
+}
+
 namespace {
 
 namespace type = assignment_type;

@@ -25,6 +25,13 @@ const std::array<KeyNameRow, kKeyboardKeyTableSize>& KeyboardKeyTable();
 // `MediaKeyList` (type 0x30, consumer usage low and high byte) and `SystemKeyList` (type 0x40).
 const std::vector<KeyNameRow>& MediaKeyList();
 const std::vector<KeyNameRow>& SystemKeyList();
+// The rows of the key assignment panel's other lists, in the order of their items:
+// `MouseButtonList` (type 0x10), `DpiFunctionList` (0x13), `ComboKeyList` (editing shortcuts,
+// 0x20 with left Ctrl) and the four gun presets (0x72).
+const std::vector<KeyNameRow>& MouseButtonList();
+const std::vector<KeyNameRow>& DpiFunctionList();
+const std::vector<KeyNameRow>& ComboKeyList();
+const std::vector<KeyNameRow>& GunPresetList();
 
 // What a key shows for its assignment: text ids to translate and join with "+" (a modifier
 // and a key), or a text to show as it is (a macro's name). Nothing when the key keeps the

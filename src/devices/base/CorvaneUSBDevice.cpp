@@ -128,6 +128,29 @@ QWidget* CCorvaneUSBDevice::FindPageControl(const QString& name) const {
     return nullptr;
 }
 
+void CCorvaneUSBDevice::SetUpKeyEditor(int deviceKind, const std::vector<std::string>& macroNames) {
+    QWidget* editor = FindPageControl(QStringLiteral("KeySetControlItem"));
+    if (!editor || editor->metaObject()->indexOfMethod("SetMacroNames(QStringList)") < 0)
+        return;
+    QStringList names;
+    for (const std::string& name : macroNames)
+        names << QString::fromStdString(name);
+    // the panel is a widget: from another thread the call waits for the UI thread's loop
+    const Qt::ConnectionType connection =
+        QThread::currentThread() == editor->thread() ? Qt::DirectConnection : Qt::QueuedConnection;
+    QMetaObject::invokeMethod(editor, "SetDeviceKind", connection, Q_ARG(int, deviceKind));
+    QMetaObject::invokeMethod(editor, "SetMacroNames", connection, Q_ARG(QStringList, names));
+}
+
+void CCorvaneUSBDevice::OpenKeyEditor(const data::KeyEntry& entry) {
+    QWidget* editor = FindPageControl(QStringLiteral("KeySetControlItem"));
+    if (!editor || editor->metaObject()->indexOfMethod("ShowKeyEntry(uint,uint,uint)") < 0)
+        return;
+    const auto words = entry.ToWords();
+    QMetaObject::invokeMethod(editor, "ShowKeyEntry", Qt::DirectConnection, Q_ARG(uint, words[0]),
+                              Q_ARG(uint, words[1]), Q_ARG(uint, words[2]));
+}
+
 QWidget* CCorvaneUSBDevice::LightPanel() const {
     return FindPageControl(QStringLiteral("LightControlItem"));
 }

@@ -6,6 +6,7 @@
 #include "DeviceConnection.h"
 #include "DeviceLightState.h"
 
+#include "KeyAssignment.h"
 #include "ProfileRecords.h"
 
 #include "PaintManagerUI.h"
@@ -198,6 +199,10 @@ public:
     QWidget* FindPageControl(const QString& name) const;
     // The device's user folder as a path (empty when it has none).
     std::filesystem::path UserFolderPath() const;
+    // The key assignment panel of the page ("KeySetControlItem"), told by the names of its
+    // operations: the device kind and macro names it offers, and the key to open.
+    void SetUpKeyEditor(int deviceKind, const std::vector<std::string>& macroNames);
+    void OpenKeyEditor(const data::KeyEntry& entry);
 
     // The profile to use: `current` when it is a safe file id, else the one the device's
     // "ProfileList.ini" selects, else `fallback`.

@@ -111,10 +111,7 @@ void CCorvaneKeyboardDevice::InitPanel() {
     RefreshLightModeList(!m_connection.IsOnReceiver());
     if (QWidget* macros = FindPageControl(QStringLiteral("MacroControlItem")))
         macros->setProperty("macroFolder", UserDataFolder());
-    if (QWidget* keySet = FindPageControl(QStringLiteral("KeySetControlItem"))) {
-        keySet->setProperty("deviceKind", static_cast<int>(DeviceKind::Keyboard));
-        keySet->hide();
-    }
+    SetUpKeyEditor(static_cast<int>(DeviceKind::Keyboard), m_defaults.macroNames);
 }
 
 void CCorvaneKeyboardDevice::RefreshLightModeList(bool wired) {
@@ -140,6 +137,7 @@ void CCorvaneKeyboardDevice::LoadDefaultData() {
                             kLightingFileBase);
     SetDefaultLists(m_defaults.modeNames, m_defaults.macroNames, m_defaults.areaNames,
                     m_defaults.customLightNames);
+    SetUpKeyEditor(static_cast<int>(DeviceKind::Keyboard), m_defaults.macroNames);
 }
 
 void CCorvaneKeyboardDevice::ShowLightInfoOnPanel() {
@@ -224,11 +222,7 @@ void CCorvaneKeyboardDevice::SelectKey(int index) {
         index >= static_cast<int>(m_keys.size()))
         return;
     CCorvaneUSBDevice::SelectKey(index);
-    if (QWidget* keySet = FindPageControl(QStringLiteral("KeySetControlItem"))) {
-        const auto words = m_keys[static_cast<std::size_t>(index)].ToWords();
-        keySet->setProperty("keyEntry", QVariantList{words[0], words[1], words[2]});
-        keySet->show();
-    }
+    OpenKeyEditor(m_keys[static_cast<std::size_t>(index)]);
 }
 
 // --- system settings controls ------------------------------------------------------------
@@ -290,6 +284,50 @@ void CCorvaneKeyboardDevice::ShowRepeatDelay(int option) {
         CControlUI(label).SetText(text + QString::number(option * 250 + 250) +
                                   QStringLiteral("ms"));
     }
+}
+
+void CCorvaneKeyboardDevice::StoreSystemSettings(bool writeDevice) {
+    const data::SystemStageWords words = m_system.ToWords();
+    SetSystemSettings(words[0], words[1], words[2]);
+    SaveProfile();
+    if (writeDevice)
+        WriteOnboardProfile(0, 0, 0, 0, 0);
+}
+
+void CCorvaneKeyboardDevice::ChangePollingRate(int option) {
+    if (option < 0 || option >= kPollingRateOptions)
+        return;
+    m_system.pollingRate = static_cast<std::uint16_t>(option);
+    StoreSystemSettings(true);
+}
+
+void CCorvaneKeyboardDevice::ChangeSystemFlag(SystemFlag flag, bool on) {
+    const std::uint16_t value = on ? 1 : 0;
+    switch (flag) {
+    case SystemFlag::WinLock:
+        m_system.winFlag = value;
+        break;
+    case SystemFlag::W:
+        m_system.wFlag = value;
+        break;
+    case SystemFlag::Key6:
+        m_system.key6Flag = value;
+        break;
+    }
+    StoreSystemSettings(true);
+}
+
+void CCorvaneKeyboardDevice::ChangeRepeatRate(int value) {
+    m_system.repeat = static_cast<std::uint16_t>(std::clamp(value, 0, 0xFFFF));
+    StoreSystemSettings(false);
+}
+
+void CCorvaneKeyboardDevice::ChangeRepeatDelay(int option) {
+    if (option < 0 || option >= kRepeatDelayOptions)
+        return;
+    m_system.repeatDelay = static_cast<std::uint16_t>(option);
+    ShowRepeatDelay(option); // the label says the new delay
+    StoreSystemSettings(false);
 }
 
 void CCorvaneKeyboardDevice::ClearRepeatInput() {

@@ -104,6 +104,8 @@ public:
     // --- plain operations ---------------------------------------------------------------
     void SetProfileName(const QString& name) { m_profileName = name; }
     void SetKeyAssignment(std::uint32_t w0, std::uint32_t w1, std::uint32_t w2);
+    // The captions of the keys of the picture from their assignments.
+    void UpdateKeyCaptions();
     void SetKeyList(const std::vector<data::KeyEntry>& list);
     std::vector<data::KeyEntry> GetKeyList() const { return m_keys; }
     void SetSecondKeyList(const std::vector<data::KeyEntry>& list);
@@ -121,6 +123,13 @@ public:
     void ShowRepeatDelay(int option);
     void ClearRepeatInput();
     void SetRepeatInputTip();
+    // The user changed a system setting on the page: stored in the profile and saved; the
+    // polling rate and the three flags, which the onboard record carries, are also written.
+    enum class SystemFlag { WinLock, W, Key6 };
+    void ChangePollingRate(int option);
+    void ChangeSystemFlag(SystemFlag flag, bool on);
+    void ChangeRepeatRate(int value);
+    void ChangeRepeatDelay(int option);
 
     // --- state, for the panels, the main window and tests -------------------------------
     const keyboard::KeyboardConfig& Config() const { return m_config; }
@@ -177,7 +186,7 @@ private:
     void TakeLightingState(const data::LightInfo& info);
     void WriteCustomGroup();
     std::vector<data::CustomColor> CustomLightsAsColours() const;
-    void UpdateKeyCaptions();
+    void StoreSystemSettings(bool writeDevice);
     void SelectOption(const QString& name, bool selected);
     bool IsOptionSelected(const QString& name) const;
     std::filesystem::path DefaultFolderPath() const;

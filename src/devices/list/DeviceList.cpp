@@ -166,17 +166,8 @@ int CDeviceList::CreateDeviceObject(int slot, std::uint16_t role) {
     manager->AttachSubtree(power);
     manager->AttachSubtree(device);
     manager->AttachSubtree(entry);
-    // selecting the entry shows its device page and power panel
-    if (auto* option = entry->findChild<QAbstractButton*>("device_select")) {
-        QPointer<CDeviceOptionUI> guard(entry);
-        connect(option, &QAbstractButton::toggled, this, [this, guard](bool on) {
-            if (!on || !guard)
-                return;
-            const int index = EntryIndexOf(guard->Device());
-            if (index >= 0 && guard->IsEntryVisible())
-                ShowDeviceEntry(index, true, true);
-        });
-    }
+    // selecting the entry ("selectchanged" of its "device_select") shows its device page and
+    // power panel: the main window's route calls ShowCheckedEntry
     return 1;
 }
 
@@ -213,6 +204,45 @@ CCorvaneUSBDevice* CDeviceList::GetCurrentDevice() const {
         if (entry && entry->IsEntryVisible() && entry->IsSelected())
             return entry->Device();
     return nullptr;
+}
+
+int CDeviceList::SelectedVisibleEntry() const {
+    for (int i = 0; i < EntryCount(); ++i) {
+        if (CDeviceOptionUI* entry = Entry(i);
+            entry && entry->IsEntryVisible() && entry->IsSelected())
+            return i;
+    }
+    return -1;
+}
+
+bool CDeviceList::SelectPreviousEntry() {
+    const int selected = SelectedVisibleEntry();
+    for (int i = selected - 1; selected > 0 && i >= 0; --i) {
+        if (CDeviceOptionUI* entry = Entry(i); entry && entry->IsEntryVisible()) {
+            ShowDeviceEntry(i, true, true);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CDeviceList::SelectNextEntry() {
+    const int selected = SelectedVisibleEntry();
+    for (int i = selected + 1; selected >= 0 && i < EntryCount(); ++i) {
+        if (CDeviceOptionUI* entry = Entry(i); entry && entry->IsEntryVisible()) {
+            ShowDeviceEntry(i, true, true);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CDeviceList::ShowCheckedEntry() {
+    const int selected = SelectedVisibleEntry();
+    if (selected < 0)
+        return false;
+    ShowDeviceEntry(selected, true, true);
+    return true;
 }
 
 void CDeviceList::ShowDeviceEntry(int index, bool show, bool select) {

@@ -60,6 +60,15 @@ public:
     int CreateDeviceObject(int slot, std::uint16_t role);
     void ShowDeviceEntry(int index, bool show, bool select);
     void HideDeviceEntry(int index);
+    // The entry whose option button is checked shows its device page and power panel;
+    // false when no visible entry is checked.
+    bool ShowCheckedEntry();
+    // Selects the visible entry before or after the selected one; false at the ends (the list
+    // does not wrap around).
+    bool SelectPreviousEntry();
+    bool SelectNextEntry();
+    // The first visible entry whose option button is checked, or -1.
+    int SelectedVisibleEntry() const;
 
     void StartDiscovery();
     // Stops discovery (abandoning a hand-off in progress), link probes, device threads.

@@ -187,10 +187,7 @@ void CCorvaneMouseDevice::InitPanel() {
     }
     if (QWidget* macros = FindPageControl(QStringLiteral("MacroControlItem")))
         macros->setProperty("macroFolder", UserDataFolder());
-    if (QWidget* keySet = FindPageControl(QStringLiteral("KeySetControlItem"))) {
-        keySet->setProperty("deviceKind", static_cast<int>(DeviceKind::Mouse));
-        keySet->hide();
-    }
+    SetUpKeyEditor(static_cast<int>(DeviceKind::Mouse), m_defaults.macroNames);
     if (QWidget* shoot = FindPageControl(QStringLiteral("ShootControlItem"));
         shoot && shoot->metaObject()->indexOfMethod("SetUp(QString,QString)") >= 0)
         QMetaObject::invokeMethod(shoot, "SetUp", Qt::DirectConnection,
@@ -227,11 +224,7 @@ void CCorvaneMouseDevice::SelectKey(int index) {
     if (index < 0 || index >= kButtonCount)
         return;
     CCorvaneUSBDevice::SelectKey(index);
-    if (QWidget* keySet = FindPageControl(QStringLiteral("KeySetControlItem"))) {
-        const auto words = m_keys[static_cast<std::size_t>(index)].ToWords();
-        keySet->setProperty("keyEntry", QVariantList{words[0], words[1], words[2]});
-        keySet->show();
-    }
+    OpenKeyEditor(m_keys[static_cast<std::size_t>(index)]);
 }
 
 void CCorvaneMouseDevice::ShowLightInfoOnPanel() {
@@ -624,6 +617,7 @@ void CCorvaneMouseDevice::LoadDefaultData() {
                                       GetLightType(), kLightingFileBase);
     SetDefaultLists(m_defaults.modeNames, m_defaults.macroNames, m_defaults.areaNames,
                     m_defaults.customLightNames);
+    SetUpKeyEditor(static_cast<int>(DeviceKind::Mouse), m_defaults.macroNames);
 }
 
 // --- lighting ----------------------------------------------------------------------------
