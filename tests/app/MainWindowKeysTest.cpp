@@ -1,0 +1,270 @@
+// The main window with a simulated keypad and mouse as a user drives it: each function tab
+// shows its own page, keys clicked on the picture take new functions that reach the keypad and
+// its profile file, system settings reach the keypad, and the device bar's arrows stop at the
+// ends.
+#include "CKeyboardProfiledata.h"
+#include "CSimHidBackend.h"
+#include "CSimKeypad.h"
+#include "CSimMouse.h"
+#include "ControlUI.h"
+#include "DeviceList.h"
+#include "DeviceOptionUI.h"
+#include "KeySetControlUI.h"
+#include "KeySetRoutes.h"
+#include "MainWnd.h"
+#include "SimKeypadMemory.h"
+#include "StartUp.h"
+#include "keyboard/CorvaneKeyboardDevice.h"
+#include "mouse/CorvaneMouseDevice.h"
+
+#include <QAbstractButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using vpc::devices::CCorvaneKeyboardDevice;
+using vpc::devices::CCorvaneMouseDevice;
+using vpc::devices::CCorvaneUSBDevice;
+using vpc::panels::CKeySetControlUI;
+using Code = vpc::sim::SimKeypadMemory::KeyCode;
+using vpc::sim::KeypadKey;
+
+class MainWindowKeysTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(userRoot.isValid());
+        qputenv("VPC_USER_DATA_ROOT", userRoot.path().toUtf8());
+        qputenv("VPC_SKIN_DIR", VPC_SKIN_SOURCE_DIR);
+        InitSkinResources();
+        bus = vpc::sim::CSimHidBackend::Create();
+        keypad = bus->AddKeypad();
+        keypad->PlugCable();
+        memory = std::make_unique<vpc::sim::SimKeypadMemory>(*keypad);
+        mouse = vpc::sim::CSimMouse::Create();
+        bus->Attach(mouse);
+        mouse->PlugCable();
+        vpc::hid::SetDefaultHidBackend(bus);
+        window = std::make_unique<CMainWnd>();
+        ASSERT_TRUE(window->Create(nullptr, "main", 0, 0, 1000, 700));
+        window->show();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                keyboard = nullptr;
+                mouseDevice = nullptr;
+                for (auto* device : window->DeviceList()->DeviceObjects()) {
+                    if (auto* k = qobject_cast<CCorvaneKeyboardDevice*>(device);
+                        k && k->IsLightThreadRunning())
+                        keyboard = k;
+                    if (auto* m = qobject_cast<CCorvaneMouseDevice*>(device);
+                        m && m->IsLightThreadRunning())
+                        mouseDevice = m;
+                }
+                return keyboard && mouseDevice;
+            },
+            15000));
+    }
+    void TearDown() override {
+        window->StopWorkers();
+        window.reset();
+        vpc::hid::SetDefaultHidBackend(nullptr);
+        qunsetenv("VPC_USER_DATA_ROOT");
+        qunsetenv("VPC_SKIN_DIR");
+    }
+
+    void Select(CCorvaneUSBDevice* device) {
+        vpc::devices::CDeviceList* list = window->DeviceList();
+        const int index = list->EntryIndexOf(device);
+        ASSERT_GE(index, 0);
+        auto* option = list->Entry(index)->findChild<QAbstractButton*>("device_select");
+        ASSERT_NE(option, nullptr);
+        option->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->GetCurrentDevice() == device; }, 5000));
+    }
+    // Clicks a button of the current device's page.
+    void Click(CCorvaneUSBDevice* device, const char* name) {
+        auto* button = qobject_cast<QAbstractButton*>(device->FindPageControl(name));
+        ASSERT_NE(button, nullptr) << name;
+        button->click();
+    }
+    // Chooses an item of one of the key panel's lists as the user does.
+    void Choose(CKeySetControlUI& panel, const char* list, int item) {
+        ASSERT_TRUE(panel.Part(list).SelectItem(item, true)) << list;
+    }
+    bool Shows(CCorvaneUSBDevice* device, const char* control) {
+        QWidget* widget = device->FindPageControl(control);
+        return widget && widget->isVisible();
+    }
+    std::vector<vpc::data::KeyEntry> KeysOnDisk() {
+        vpc::data::CKeyboardProfiledata profile;
+        profile.Load(keyboard->ProfileData().GetProfilePath());
+        return profile.GetKeyList();
+    }
+
+    QTemporaryDir userRoot;
+    std::shared_ptr<vpc::sim::CSimHidBackend> bus;
+    std::shared_ptr<vpc::sim::CSimKeypad> keypad;
+    std::unique_ptr<vpc::sim::SimKeypadMemory> memory;
+    std::shared_ptr<vpc::sim::CSimMouse> mouse;
+    std::unique_ptr<CMainWnd> window;
+    CCorvaneKeyboardDevice* keyboard = nullptr;
+    CCorvaneMouseDevice* mouseDevice = nullptr;
+};
+
+TEST_F(MainWindowKeysTest, EachFunctionTabShowsItsOwnPage) {
+    struct Tab {
+        const char* tab;
+        const char* shown;
+        std::vector<const char*> hidden;
+    };
+    Select(keyboard);
+    const Tab keypadTabs[] = {
+        {"key_Op_tab",
+         "KeySetControlItem",
+         {"LightControlItem", "MacroControlItem", "polling_rate_option_0"}},
+        {"macro_Op_tab",
+         "MacroControlItem",
+         {"LightControlItem", "KeySetControlItem", "polling_rate_option_0"}},
+        {"system_Op_tab",
+         "polling_rate_option_0",
+         {"LightControlItem", "KeySetControlItem", "MacroControlItem"}},
+        {"deng_Op_tab",
+         "LightControlItem",
+         {"KeySetControlItem", "MacroControlItem", "polling_rate_option_0"}},
+    };
+    for (const Tab& t : keypadTabs) {
+        SCOPED_TRACE(t.tab);
+        Click(keyboard, t.tab);
+        EXPECT_TRUE(Shows(keyboard, t.shown));
+        for (const char* other : t.hidden)
+            EXPECT_FALSE(Shows(keyboard, other)) << other;
+    }
+
+    Select(mouseDevice);
+    const Tab mouseTabs[] = {
+        {"key_Op_tab", "KeySetControlItem", {"MacroControlItem", "ShootControlItem"}},
+        {"macro_Op_tab", "MacroControlItem", {"KeySetControlItem", "ShootControlItem"}},
+        {"system_Op_tab", "ShootControlItem", {"KeySetControlItem", "MacroControlItem"}},
+        {"cursor_Op_tab", "mouse_pointer_hint", {"KeySetControlItem", "ShootControlItem"}},
+    };
+    for (const Tab& t : mouseTabs) {
+        SCOPED_TRACE(t.tab);
+        Click(mouseDevice, t.tab);
+        EXPECT_TRUE(Shows(mouseDevice, t.shown));
+        for (const char* other : t.hidden)
+            EXPECT_FALSE(Shows(mouseDevice, other)) << other;
+    }
+}
+
+TEST_F(MainWindowKeysTest, AMediaKeyAndAMacroReachTheKeypadAndTheProfile) {
+    Select(keyboard);
+    // a macro to play, made on the macro page
+    Click(keyboard, "macro_Op_tab");
+    Click(keyboard, "macro_btn_name_add");
+
+    Click(keyboard, "key_Op_tab");
+    CKeySetControlUI* panel = vpc::panels::KeySetPanelOf(keyboard);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(panel->IsPanelShown()) << "hidden until a key is clicked";
+    ASSERT_EQ(panel->Part("keyset_macro_combo").GetCount(), 1) << "the macro panel's names";
+
+    Click(keyboard, "key_38"); // Num Lock
+    ASSERT_TRUE(panel->IsPanelShown());
+    Choose(*panel, "keyset_function_combo", panel->FindFunctionItem(7));
+    EXPECT_EQ(panel->ShownPage(), 7);
+    Choose(*panel, "keyset_media_combo", 1); // play / pause
+    EXPECT_EQ(keyboard->GetKeyList()[38].current.assignment,
+              (vpc::data::KeyAssignment{0x30, 0xCD, 0x00}));
+
+    Click(keyboard, "key_59"); // 7
+    Choose(*panel, "keyset_function_combo", panel->FindFunctionItem(9));
+    Choose(*panel, "keyset_macro_combo", 0);
+    Choose(*panel, "keyset_macro_over_combo", 2);
+    EXPECT_TRUE(panel->Part("key_butt_prosave").IsEnabled());
+
+    EXPECT_EQ(memory->KeyAt(KeypadKey::NumLock), (Code{0x20, 0x00, 0x53})) << "not yet written";
+    Click(keyboard, "key_butt_prosave");
+    EXPECT_EQ(memory->KeyAt(KeypadKey::NumLock), (Code{0x30, 0xCD, 0x00}));
+    EXPECT_EQ(memory->KeyAt(KeypadKey::Pad7), (Code{0x70, 0x00, 0x02}));
+    EXPECT_EQ(memory->KeyAt(KeypadKey::Pad8), (Code{0x20, 0x00, 0x60})) << "untouched";
+    EXPECT_FALSE(panel->Part("key_butt_prosave").IsEnabled());
+    const auto saved = KeysOnDisk();
+    ASSERT_GT(saved.size(), 59u);
+    EXPECT_EQ(saved[38].current.assignment, (vpc::data::KeyAssignment{0x30, 0xCD, 0x00}));
+    EXPECT_EQ(saved[59].current.assignment, (vpc::data::KeyAssignment{0x70, 0x00, 0x02}));
+
+    // the key shows its new function again when it is opened
+    Click(keyboard, "key_38");
+    EXPECT_EQ(panel->ShownPage(), 7);
+    EXPECT_EQ(panel->Part("keyset_media_combo").GetCurSel(), 1);
+}
+
+TEST_F(MainWindowKeysTest, SystemSettingsReachTheKeypad) {
+    Select(keyboard);
+    Click(keyboard, "system_Op_tab");
+    const std::uint8_t slot = memory->ActiveSlot();
+    Click(keyboard, "polling_rate_option_2");
+    EXPECT_EQ(memory->OnboardRecord(slot)[22], 2);
+    Click(keyboard, "polling_rate_option_1");
+    EXPECT_EQ(memory->OnboardRecord(slot)[22], 1);
+    const bool winLock = keyboard->IsWinLockOn();
+    Click(keyboard, "winlockflag_option");
+    EXPECT_EQ(memory->OnboardRecord(slot)[21], winLock ? 0 : 1);
+    EXPECT_EQ(keyboard->GetSystemSettings()[1] >> 16, 1u) << "polling rate in the profile";
+}
+
+TEST_F(MainWindowKeysTest, TheDeviceBarArrowsStopAtTheEnds) {
+    vpc::devices::CDeviceList* list = window->DeviceList();
+    std::vector<CCorvaneUSBDevice*> visible;
+    for (int i = 0; i < list->EntryCount(); ++i)
+        if (list->Entry(i) && list->Entry(i)->IsEntryVisible())
+            visible.push_back(list->Entry(i)->Device());
+    ASSERT_EQ(visible.size(), 2u);
+    const auto press = [&](const char* name) {
+        QWidget* arrow = window->PaintManager().FindControl(QString::fromLatin1(name)).widget();
+        ASSERT_NE(arrow, nullptr) << name;
+        qobject_cast<QAbstractButton*>(arrow)->click();
+    };
+    Select(visible[0]);
+    press("device_select_prev");
+    EXPECT_EQ(window->GetCurrentDevice(), visible[0]);
+    press("device_select_next");
+    EXPECT_EQ(window->GetCurrentDevice(), visible[1]);
+    press("device_select_next");
+    EXPECT_EQ(window->GetCurrentDevice(), visible[1]);
+    press("device_select_prev");
+    EXPECT_EQ(window->GetCurrentDevice(), visible[0]);
+}
+
+TEST_F(MainWindowKeysTest, TheMousesOnlyLeftButtonCannotBeOpened) {
+    Select(mouseDevice);
+    Click(mouseDevice, "key_Op_tab");
+    QStringList messages;
+    vpc::panels::KeySetRouteServices services;
+    services.showMessage = [&](const QString& text) { messages << text; };
+    const vpc::panels::CurrentDevice current{mouseDevice, 2};
+    std::vector<vpc::data::KeyEntry> keys = mouseDevice->GetKeyList();
+    int left = -1;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (keys[i].current.assignment == vpc::data::KeyAssignment{0x10, 0x01, 0x00})
+            left = left < 0 ? static_cast<int>(i) : -2;
+    ASSERT_GE(left, 0) << "one left button";
+    CKeySetControlUI* panel = vpc::panels::KeySetPanelOf(mouseDevice);
+    ASSERT_NE(panel, nullptr);
+
+    vpc::panels::OpenDeviceKey(current, left, services);
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_FALSE(panel->IsPanelShown()) << "the editor stays as it was";
+
+    // with a second left button either can be opened
+    const int other = left == 1 ? 2 : 1;
+    keys[static_cast<std::size_t>(other)].current.assignment = {0x10, 0x01, 0x00};
+    mouseDevice->SetKeyList(keys);
+    vpc::panels::OpenDeviceKey(current, left, services);
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_TRUE(panel->IsPanelShown());
+    EXPECT_EQ(panel->ShownPage(), 0) << "left is this button's own function";
+}
+
+} // namespace
