@@ -8,6 +8,7 @@
 #include "ColorSelectWnd.h"
 #include "ControlUI.h"
 #include "CorvaneUSBDevice.h"
+#include "CurrentPageSizing.h"
 #include "DesktopSettings.h"
 #include "DeviceList.h"
 #include "DeviceOptionUI.h"
@@ -40,6 +41,7 @@
 #include <QIcon>
 #include <QLayout>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QTimer>
 
 namespace {
@@ -82,6 +84,8 @@ void CMainWnd::InitWindow() {
     m_restoreButton = pm.FindControl("restorebtn").widget();
     m_skinButton = pm.FindControl("skinbtn").widget();
     m_setButton = pm.FindControl("setbtn").widget();
+    // the device pages scroll for the page shown
+    CCurrentPageSizing::Install(pm.FindControl("device_switch").as<QStackedWidget>());
     m_lightControlButton = pm.FindControl("control_light_status").widget();
     ShowLightControlState();
     QTimer::singleShot(kFitDpiDelayMs, this, &CMainWnd::FitDpiToMonitor);

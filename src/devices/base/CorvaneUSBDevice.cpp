@@ -1,11 +1,14 @@
 #include "CorvaneUSBDevice.h"
 
+#include "CurrentPageSizing.h"
+
 #include "ControlClass.h"
 #include "DeviceLog.h"
 #include "DeviceOptionUI.h"
 
 #include "LedView.h"
 #include "MpDevicePowerUI.h"
+#include <QStackedWidget>
 #include <QThread>
 
 #include "CBasicProfiledata.h"
@@ -365,6 +368,9 @@ void CCorvaneUSBDevice::SetFunctionPage(int type) {
         m_keyFunctionSwitch = FindBelow(this, "device_key_function_switch");
     if (!m_functionSwitch || !m_keyFunctionSwitch)
         return;
+    // the page scrolls for the function shown, not for the tallest one
+    CCurrentPageSizing::Install(qobject_cast<QStackedWidget*>(m_functionSwitch));
+    CCurrentPageSizing::Install(qobject_cast<QStackedWidget*>(m_keyFunctionSwitch));
     const bool pointerDevice = m_deviceType == 1 || m_deviceType == 2;
     if (type == 4 && !pointerDevice)
         type = 7;
