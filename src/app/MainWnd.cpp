@@ -89,6 +89,7 @@ void CMainWnd::InitWindow() {
     m_lightControlButton = pm.FindControl("control_light_status").widget();
     ShowLightControlState();
     QTimer::singleShot(kFitDpiDelayMs, this, &CMainWnd::FitDpiToMonitor);
+    WatchDisplays();
 
     connect(&CSkinChangeNotifier::Instance(), &CSkinChangeNotifier::skinChanged, this,
             &CMainWnd::ApplySkin);
@@ -373,6 +374,26 @@ void CMainWnd::FitDpiToMonitor() {
     CenterWindow();
 }
 
+void CMainWnd::WatchDisplays() {
+    const auto watch = [this](QScreen* monitor) {
+        connect(monitor, &QScreen::geometryChanged, this, &CMainWnd::OnDisplayChanged);
+        connect(monitor, &QScreen::logicalDotsPerInchChanged, this, &CMainWnd::OnDisplayChanged);
+    };
+    for (QScreen* monitor : QGuiApplication::screens())
+        watch(monitor);
+    connect(qApp, &QGuiApplication::screenAdded, this, [this, watch](QScreen* monitor) {
+        watch(monitor);
+        OnDisplayChanged();
+    });
+    connect(qApp, &QGuiApplication::screenRemoved, this, &CMainWnd::OnDisplayChanged);
+}
+
+void CMainWnd::OnDisplayChanged() {
+    qCDebug(lcApp, "The display's resolution changed");
+    m_displayChanged = true;
+    FitDpiToMonitor();
+}
+
 void CMainWnd::RegisterWindowRoutes() {
     using vpc::panels::DeviceNeed;
     using vpc::panels::RouteCall;
@@ -387,6 +408,14 @@ void CMainWnd::RegisterWindowRoutes() {
                            act();
                    });
     };
+    // the first size of the window after a display change fits it to the monitor again
+    routes.Add(RouteSection::WindowClick, QString::fromLatin1(DuiEvent::WindowSize),
+               QStringLiteral("root"), DeviceNeed::None, [this](RouteCall& call) {
+                   if (!m_displayChanged || call.msg.pSender != PaintManager().GetRoot())
+                       return;
+                   m_displayChanged = false;
+                   FitDpiToMonitor();
+               });
     own("closebtn", &CMainWnd::m_closeButton, [this] { HideToTray(); });
     routes.Add(RouteSection::WindowClick, click, QStringLiteral("nodevice_ok_btn"),
                DeviceNeed::None, [this](RouteCall&) { hide(); });

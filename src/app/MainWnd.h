@@ -155,6 +155,11 @@ private:
     void RegisterWindowRoutes();
     // UM_KEY_CAPTURE: the key-capture hook on (1) or off (0).
     void SetKeyCapture(bool on);
+    // A monitor came, went or changed its size: the window fits itself again, and once more
+    // at its next size notification.
+    void WatchDisplays();
+    void OnDisplayChanged();
+    bool DisplayChangePending() const { return m_displayChanged; }
     // The recording hook armed with a hook mode, or disarmed; the window's device selection and
     // profile panel are locked while it records.
     void ArmHooks(int hookMode, bool arm);
@@ -186,6 +191,7 @@ private:
     std::unique_ptr<CKeypadGameLighting> m_keypadGameLighting;
     bool m_lightControl = true;
     bool m_poweredOn = true;
+    bool m_displayChanged = false;
     QWidget* m_lightControlButton = nullptr;
     QPointer<WindowImplBase> m_aboutWnd;
     QPointer<WindowImplBase> m_setWnd;

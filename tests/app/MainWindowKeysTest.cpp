@@ -18,6 +18,7 @@
 #include "mouse/CorvaneMouseDevice.h"
 
 #include <QAbstractButton>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -155,6 +156,28 @@ TEST_F(MainWindowKeysTest, EachFunctionTabShowsItsOwnPage) {
         for (const char* other : t.hidden)
             EXPECT_FALSE(Shows(mouseDevice, other)) << other;
     }
+}
+
+TEST_F(MainWindowKeysTest, OpeningManageScrollsThePageInsteadOfCuttingOffTheKeys) {
+    Select(keyboard);
+    auto* scroll = qobject_cast<QScrollArea*>(
+        window->PaintManager().FindControl(QStringLiteral("device_page_scroll")).widget());
+    ASSERT_NE(scroll, nullptr);
+    const auto lowestKeyBottom = [&] {
+        int bottom = 0;
+        for (auto* key : keyboard->findChildren<QAbstractButton*>()) {
+            if (key->objectName().startsWith(QLatin1String("key_")) && key->isVisible())
+                bottom =
+                    std::max(bottom, key->mapTo(scroll->widget(), key->rect().bottomLeft()).y());
+        }
+        return bottom;
+    };
+    EXPECT_LE(lowestKeyBottom(), scroll->viewport()->height()) << "all keys seen without scrolling";
+    Click(keyboard, "profile_fun_spread_btn");
+    // the layouts settle on a later pass of the event loop
+    EXPECT_TRUE(QTest::qWaitFor([&] { return lowestKeyBottom() > scroll->viewport()->height(); }))
+        << "Manage pushes the keys down";
+    EXPECT_LE(lowestKeyBottom(), scroll->widget()->height()) << "and the page scrolls to them";
 }
 
 TEST_F(MainWindowKeysTest, AMediaKeyAndAMacroReachTheKeypadAndTheProfile) {
