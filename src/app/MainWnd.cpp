@@ -95,8 +95,15 @@ void CMainWnd::InitWindow() {
             &CMainWnd::ApplySkin);
     ApplyStoredSkin();
 
-    const QIcon icon(CSkinResources::Instance().ImagePath(QStringLiteral("images/logo.svg")));
-    setWindowIcon(icon);
+    setWindowIcon(QIcon(CSkinResources::Instance().ImagePath(QStringLiteral("images/logo.svg"))));
+}
+
+void CMainWnd::OnWindowInit() {
+    if (m_windowInitDone) {
+        return;
+    }
+    m_windowInitDone = true;
+    const QIcon icon = windowIcon();
     connect(&m_tray, &CTrayIcon::leftClicked, this, &CMainWnd::OnTrayLeftClick);
     connect(&m_tray, &CTrayIcon::rightClicked, this,
             [this] { QTimer::singleShot(kTrayMenuDelayMs, this, &CMainWnd::ShowTrayMenu); });
@@ -145,6 +152,9 @@ void CMainWnd::Notify(TNotifyUI& msg) {
         qCDebug(lcNotify, "%s", qPrintable(ControlName(msg.pSender)));
     }
     m_dispatcher.Dispatch(msg);
+    if (msg.sType == DuiEvent::WindowInit && msg.pSender == PaintManager().GetRoot()) {
+        OnWindowInit(); // a skin whose root has another name starts all the same
+    }
 }
 
 LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
@@ -408,6 +418,13 @@ void CMainWnd::RegisterWindowRoutes() {
                            act();
                    });
     };
+    // "windowinit" of the root, right after the layout was built: the tray, the devices and
+    // the language
+    routes.Add(RouteSection::WindowClick, QString::fromLatin1(DuiEvent::WindowInit),
+               QStringLiteral("root"), DeviceNeed::None, [this](RouteCall& call) {
+                   if (call.msg.pSender == PaintManager().GetRoot())
+                       OnWindowInit();
+               });
     // the first size of the window after a display change fits it to the monitor again
     routes.Add(RouteSection::WindowClick, QString::fromLatin1(DuiEvent::WindowSize),
                QStringLiteral("root"), DeviceNeed::None, [this](RouteCall& call) {

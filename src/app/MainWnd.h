@@ -39,6 +39,8 @@ public:
     QString GetWindowClassName() const override { return QStringLiteral("MainWnd"); }
     QString GetSkinFile() const override { return QStringLiteral("XML_MAIN"); }
     void InitWindow() override;
+    // The rest of the window's start ("windowinit"): the tray icon, the devices, the language.
+    void OnWindowInit();
     void Notify(TNotifyUI& msg) override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     void OnFinalMessage() override;
@@ -192,6 +194,7 @@ private:
     bool m_lightControl = true;
     bool m_poweredOn = true;
     bool m_displayChanged = false;
+    bool m_windowInitDone = false;
     QWidget* m_lightControlButton = nullptr;
     QPointer<WindowImplBase> m_aboutWnd;
     QPointer<WindowImplBase> m_setWnd;
