@@ -6,6 +6,7 @@
 #include "DialogBuilder.h"
 #include "LightModeLayout.h"
 #include "LightRecordWords.h"
+#include "PaintManagerUI.h"
 #include "SilentScope.h"
 #include "SkinResources.h"
 
@@ -17,6 +18,8 @@
 #include <QListView>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <algorithm>
+#include <utility>
 
 namespace vpc::panels {
 
@@ -61,17 +64,60 @@ CLightControlUI::CLightControlUI(QWidget* parent) : QWidget(parent) {
     setProperty("controlClass", QString::fromLatin1(kClassText));
     auto* layout = new QHBoxLayout(this); // owned by this panel
     layout->setContentsMargins(0, 0, 0, 0);
+}
+
+void CLightControlUI::EnsureContent() const {
+    if (!m_contentBuilt)
+        const_cast<CLightControlUI*>(this)->BuildContent();
+}
+
+void CLightControlUI::BuildContent() {
+    m_contentBuilt = true;
     m_content = CDialogBuilder::Create(QString::fromLatin1(kLayout), {}, this);
     if (!m_content) {
         qWarning("Lighting panel: %s", qPrintable(CDialogBuilder::LastError()));
         return;
     }
-    layout->addWidget(m_content);
+    layout()->addWidget(m_content);
+    // built after the page joined its window's manager: its controls join now
+    if (CPaintManagerUI* manager = CPaintManagerUI::FromControl(this))
+        manager->AttachSubtree(m_content);
     PaintPresetButtons();
     FillNumberedItems(Part(QStringLiteral("light_combo_ZZCCmodeSelect")).as<QComboBox>(),
                       "light_zzcc_mode_text", kZZCCModes);
     FillNumberedItems(Part(QStringLiteral("light_combo_custommodeSelect")).as<QComboBox>(),
                       "light_custom_group_text", kCustomGroupItems);
+    // what the device said while there were no controls, in its order
+    const std::vector<QByteArray> deferred = std::exchange(m_deferred, {});
+    for (const QByteArray& what : deferred) {
+        if (what == "record")
+            ShowLightInfo(m_deferredRecord[0], m_deferredRecord[1], m_deferredRecord[2]);
+        else
+            OnDeviceProperty(what);
+    }
+    SetModeLayout(GetMode());
+}
+
+void CLightControlUI::Defer(const QByteArray& what) {
+    // the mode list's three properties are one refill
+    const QByteArray key =
+        what == "modeVisible" || what == "modeListWired" ? QByteArray("modeNames") : what;
+    m_deferred.erase(std::remove(m_deferred.begin(), m_deferred.end(), key), m_deferred.end());
+    m_deferred.push_back(key);
+}
+
+void CLightControlUI::showEvent(QShowEvent* event) {
+    EnsureContent();
+    QWidget::showEvent(event);
+}
+
+void CLightControlUI::ShowLightRecord(uint word0, uint word1, uint word2) {
+    if (!m_contentBuilt) {
+        m_deferredRecord = {word0, word1, word2};
+        Defer("record");
+        return;
+    }
+    ShowLightInfo(word0, word1, word2);
 }
 
 void CLightControlUI::PaintPresetButtons() {
@@ -99,6 +145,7 @@ const char* CLightControlUI::ColorEditName(int component) {
 }
 
 CControlUI CLightControlUI::Part(const QString& name) const {
+    EnsureContent();
     const QString key = name.toLower();
     const auto cached = m_parts.constFind(key);
     if (cached != m_parts.constEnd() && !cached.value().isNull())
@@ -120,6 +167,7 @@ CControlUI CLightControlUI::Part(const QString& name) const {
 }
 
 CControlUI CLightControlUI::Group(const char* name) const {
+    EnsureContent();
     if (!m_content)
         return {};
     const QString wanted = QString::fromLatin1(name);
@@ -302,7 +350,8 @@ void CLightControlUI::SetDirection(int direction) {
 
 void CLightControlUI::SetSameModeAllowed(bool allowed) {
     m_sameModeAllowed = allowed;
-    SetModeLayout(GetMode());
+    if (m_contentBuilt) // else the layout is set when the controls are built
+        SetModeLayout(GetMode());
 }
 
 // --- mode layouts ------------------------------------------------------------------------
@@ -339,8 +388,15 @@ void CLightControlUI::SetModeLayout(int mode) {
 // --- the device's properties -------------------------------------------------------------
 
 bool CLightControlUI::event(QEvent* event) {
-    if (event->type() == QEvent::DynamicPropertyChange)
-        OnDeviceProperty(static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName());
+    if (event->type() == QEvent::DynamicPropertyChange) {
+        const QByteArray name = static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName();
+        if (m_contentBuilt)
+            OnDeviceProperty(name);
+        else if (name == "deviceKind")
+            SetDeviceKind(property(name.constData()).toInt());
+        else if (name != "controlClass")
+            Defer(name);
+    }
     return QWidget::event(event);
 }
 

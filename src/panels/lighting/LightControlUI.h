@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QVariantList>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -50,9 +51,7 @@ public:
     void ShowLightInfo(std::uint32_t word0, std::uint32_t word1, std::uint32_t word2);
     // The same for a device that sees the panel only as a widget: it shows the record
     // whatever the panel showed before.
-    Q_INVOKABLE void ShowLightRecord(uint word0, uint word1, uint word2) {
-        ShowLightInfo(word0, word1, word2);
-    }
+    Q_INVOKABLE void ShowLightRecord(uint word0, uint word1, uint word2);
 
     void ShowMode(int mode);
     int GetMode() const;
@@ -82,11 +81,20 @@ public:
     CControlUI Part(const QString& name) const;
     static const char* ColorEditName(int component);
 
+    // Whether the panel's controls exist yet: they are built when the panel is first shown or
+    // used, so a page that is never opened costs nothing at start-up.
+    bool IsContentBuilt() const { return m_contentBuilt; }
+
 protected:
     // The devices pass their state as dynamic properties ("modeNames", "lightMode", ...).
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void EnsureContent() const;
+    void BuildContent();
+    // What the device told the panel before its controls existed, applied in the order told.
+    void Defer(const QByteArray& what);
     void FillModes(const QStringList& names, const std::vector<bool>& visible, bool noStreaming,
                    int brightnessMaximum, int speedMaximum);
     void RefillFromProperties();
@@ -94,8 +102,11 @@ private:
     CControlUI Group(const char* name) const;
     void PaintPresetButtons();
 
-    QWidget* m_content = nullptr;
+    QPointer<QWidget> m_content;
+    mutable bool m_contentBuilt = false;
     mutable QHash<QString, QPointer<QWidget>> m_parts;
+    std::vector<QByteArray> m_deferred; // property names, and "record" for the last record
+    std::array<std::uint32_t, 3> m_deferredRecord{};
     int m_deviceKind = 0;
     bool m_sameModeAllowed = false;
 };
