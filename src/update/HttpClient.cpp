@@ -1,12 +1,12 @@
 #include "HttpClient.h"
 
+#include "CurlLibrary.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
-
-#include <curl/curl.h>
 
 #include <QNetworkProxyFactory>
 #include <QUrl>
@@ -15,16 +15,12 @@ namespace vpc::update {
 
 namespace {
 
-void GlobalInitOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
+// A handle or list exists only where libcurl was loaded.
 struct EasyDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+    void operator()(CURL* handle) const { Curl()->easyCleanup(handle); }
 };
 struct ListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist* list) const { Curl()->slistFreeAll(list); }
 };
 using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
 using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
@@ -124,9 +120,7 @@ struct CHttpClient::Transfer {
     int lastPercent = -1;
 };
 
-CHttpClient::CHttpClient() {
-    GlobalInitOnce();
-}
+CHttpClient::CHttpClient() = default;
 
 void CHttpClient::ResetHttpSettings() {
     m_settings = HttpSettings{};
@@ -145,74 +139,79 @@ size_t WriteCallback(char* data, size_t size, size_t count, void* user) {
 } // namespace
 
 bool CHttpClient::Perform(Transfer& transfer, const std::optional<std::string>& proxy) {
-    EasyHandle easy(curl_easy_init());
+    const CurlApi* curl = Curl(); // loaded at the first request
+    if (!curl) {
+        qWarning("%s", LastCurlLoadError().c_str());
+        return false;
+    }
+    EasyHandle easy(curl->easyInit());
     if (!easy)
         return false;
     CURL* h = easy.get();
 
-    curl_easy_setopt(h, CURLOPT_URL, transfer.url.c_str());
+    curl->easySetopt(h, CURLOPT_URL, transfer.url.c_str());
     // A reply's download path must not make us read local files or speak other protocols.
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_USERAGENT, m_settings.userAgent.c_str());
+    curl->easySetopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl->easySetopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl->easySetopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl->easySetopt(h, CURLOPT_MAXREDIRS, 5L);
+    curl->easySetopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl->easySetopt(h, CURLOPT_USERAGENT, m_settings.userAgent.c_str());
 
     // Name resolution counts into the connect limit; a stalled send or receive (less than one
     // byte a second for the longer of the two limits) ends the request, and so does a
     // request that takes longer than all limits together.
     if (m_settings.connectTimeoutMs > 0)
-        curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, m_settings.connectTimeoutMs);
+        curl->easySetopt(h, CURLOPT_CONNECTTIMEOUT_MS, m_settings.connectTimeoutMs);
     const long stallMs = std::max(m_settings.sendTimeoutMs, m_settings.receiveTimeoutMs);
     if (stallMs > 0) {
-        curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, std::max(1L, (stallMs + 999) / 1000));
+        curl->easySetopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl->easySetopt(h, CURLOPT_LOW_SPEED_TIME, std::max(1L, (stallMs + 999) / 1000));
     }
     const long totalMs = m_settings.resolveTimeoutMs + m_settings.connectTimeoutMs +
                          m_settings.sendTimeoutMs + m_settings.receiveTimeoutMs;
     if (totalMs > 0 && transfer.formHeaders)
-        curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, totalMs);
+        curl->easySetopt(h, CURLOPT_TIMEOUT_MS, totalMs);
 
-    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl->easySetopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl->easySetopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
     if (!m_settings.caFile.empty()) {
-        curl_easy_setopt(h, CURLOPT_CAINFO, m_settings.caFile.c_str());
-        curl_easy_setopt(h, CURLOPT_CAPATH, nullptr);
+        curl->easySetopt(h, CURLOPT_CAINFO, m_settings.caFile.c_str());
+        curl->easySetopt(h, CURLOPT_CAPATH, nullptr);
     }
     // The empty proxy turns the environment's proxy off for the direct attempt; an empty
     // proxy URL leaves libcurl to the environment's.
     if (!proxy)
-        curl_easy_setopt(h, CURLOPT_PROXY, "");
+        curl->easySetopt(h, CURLOPT_PROXY, "");
     else if (!proxy->empty())
-        curl_easy_setopt(h, CURLOPT_PROXY, proxy->c_str());
+        curl->easySetopt(h, CURLOPT_PROXY, proxy->c_str());
 
     const auto* bodyData = reinterpret_cast<const char*>(transfer.body.data());
     const auto bodySize = static_cast<curl_off_t>(transfer.body.size());
     if (transfer.method == "POST") {
-        curl_easy_setopt(h, CURLOPT_POST, 1L);
-        curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, bodySize);
-        curl_easy_setopt(h, CURLOPT_POSTFIELDS, bodySize > 0 ? bodyData : "");
+        curl->easySetopt(h, CURLOPT_POST, 1L);
+        curl->easySetopt(h, CURLOPT_POSTFIELDSIZE_LARGE, bodySize);
+        curl->easySetopt(h, CURLOPT_POSTFIELDS, bodySize > 0 ? bodyData : "");
     } else if (bodySize > 0) {
-        curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, "GET");
-        curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, bodySize);
-        curl_easy_setopt(h, CURLOPT_POSTFIELDS, bodyData);
+        curl->easySetopt(h, CURLOPT_CUSTOMREQUEST, "GET");
+        curl->easySetopt(h, CURLOPT_POSTFIELDSIZE_LARGE, bodySize);
+        curl->easySetopt(h, CURLOPT_POSTFIELDS, bodyData);
     } else {
-        curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+        curl->easySetopt(h, CURLOPT_HTTPGET, 1L);
     }
 
     HeaderList headers;
     if (transfer.formHeaders) {
         // Each header on its own: a blank line would end the headers early.
         const std::string length = "Content-Length: " + std::to_string(transfer.body.size());
-        curl_slist* list = curl_slist_append(nullptr, length.c_str());
+        curl_slist* list = curl->slistAppend(nullptr, length.c_str());
         for (const char* line : {"Content-Type: application/x-www-form-urlencoded",
                                  "Accept:application/prs.Zemra.v1+json", "Expect:"}) {
             if (list == nullptr)
                 break;
-            curl_slist* grown = curl_slist_append(list, line);
+            curl_slist* grown = curl->slistAppend(list, line);
             if (grown == nullptr) {
-                curl_slist_free_all(list);
+                curl->slistFreeAll(list);
                 list = nullptr;
             } else {
                 list = grown;
@@ -220,19 +219,19 @@ bool CHttpClient::Perform(Transfer& transfer, const std::optional<std::string>& 
         }
         headers.reset(list);
         if (headers)
-            curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+            curl->easySetopt(h, CURLOPT_HTTPHEADER, headers.get());
         else
             m_lastError = CURLE_OUT_OF_MEMORY;
     }
 
     // A download takes only a successful reply: an error page is never taken for the file.
     if (!transfer.formHeaders)
-        curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteCallback);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer.sink);
-    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(
+        curl->easySetopt(h, CURLOPT_FAILONERROR, 1L);
+    curl->easySetopt(h, CURLOPT_WRITEFUNCTION, &WriteCallback);
+    curl->easySetopt(h, CURLOPT_WRITEDATA, &transfer.sink);
+    curl->easySetopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl->easySetopt(h, CURLOPT_XFERINFODATA, &transfer);
+    curl->easySetopt(
         h, CURLOPT_XFERINFOFUNCTION,
         +[](void* user, curl_off_t dlTotal, curl_off_t dlNow, curl_off_t, curl_off_t) -> int {
             auto* t = static_cast<Transfer*>(user);
@@ -249,11 +248,11 @@ bool CHttpClient::Perform(Transfer& transfer, const std::optional<std::string>& 
             return 0;
         });
 
-    const CURLcode code = curl_easy_perform(h);
+    const CURLcode code = curl->easyPerform(h);
     long status = 0;
-    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    curl->easyGetinfo(h, CURLINFO_RESPONSE_CODE, &status);
     long requestSize = 0;
-    curl_easy_getinfo(h, CURLINFO_REQUEST_SIZE, &requestSize);
+    curl->easyGetinfo(h, CURLINFO_REQUEST_SIZE, &requestSize);
 
     m_outcome.curlCode = static_cast<int>(code);
     m_outcome.statusCode = status;
