@@ -614,6 +614,22 @@ void CMainWnd::StopMacroRecording() {
     }
 }
 
+namespace {
+
+// The keyboard record a hook message points to, with the message's key state.
+vpc::panels::macro::KeyHookEvent KeyEventOf(WPARAM wParam, LPARAM lParam) {
+    const auto* record = reinterpret_cast<const KeyHookRecord*>(lParam);
+    vpc::panels::macro::KeyHookEvent event;
+    event.message = static_cast<std::uint32_t>(wParam);
+    event.virtualKey = record->virtualKey;
+    event.scanCode = record->scanCode;
+    event.flags = record->flags;
+    event.time = record->time;
+    return event;
+}
+
+} // namespace
+
 bool CMainWnd::RouteHookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     using vpc::panels::macro::RecordPosition;
     const CAppMessages& m = AppMessages();
@@ -635,13 +651,7 @@ bool CMainWnd::RouteHookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != 0 && message == m.hookKeySingleKey) {
         // key capture for the key assignment panel
         if (lParam != 0) {
-            const auto* record = reinterpret_cast<const KeyHookRecord*>(lParam);
-            vpc::panels::macro::KeyHookEvent event;
-            event.message = static_cast<std::uint32_t>(wParam);
-            event.virtualKey = record->virtualKey;
-            event.scanCode = record->scanCode;
-            event.flags = record->flags;
-            event.time = record->time;
+            const vpc::panels::macro::KeyHookEvent event = KeyEventOf(wParam, lParam);
             vpc::devices::CCorvaneUSBDevice* device = GetCurrentDevice();
             vpc::panels::CaptureKey({device, device ? device->DeviceType() : 0}, event,
                                     m_keySetServices);
@@ -661,13 +671,7 @@ bool CMainWnd::RouteHookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return true;
         }
         if (route.keyboard) {
-            const auto* record = reinterpret_cast<const KeyHookRecord*>(lParam);
-            vpc::panels::macro::KeyHookEvent event;
-            event.message = static_cast<std::uint32_t>(wParam);
-            event.virtualKey = record->virtualKey;
-            event.scanCode = record->scanCode;
-            event.flags = record->flags;
-            event.time = record->time;
+            const vpc::panels::macro::KeyHookEvent event = KeyEventOf(wParam, lParam);
             panel->RecordKey(route.position, event);
         } else {
             const auto* record = reinterpret_cast<const MouseHookRecord*>(lParam);

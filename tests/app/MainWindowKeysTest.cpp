@@ -2,26 +2,14 @@
 // shows its own page, keys clicked on the picture take new functions that reach the keypad and
 // its profile file, system settings reach the keypad, and the device bar's arrows stop at the
 // ends.
+#include "MainWindowWithDevices.h"
+
 #include "CKeyboardProfiledata.h"
-#include "CSimHidBackend.h"
-#include "CSimKeypad.h"
-#include "CSimMouse.h"
 #include "ControlUI.h"
-#include "DeviceList.h"
-#include "DeviceOptionUI.h"
 #include "KeySetControlUI.h"
 #include "KeySetRoutes.h"
-#include "MainWnd.h"
-#include "SimKeypadMemory.h"
-#include "StartUp.h"
-#include "keyboard/CorvaneKeyboardDevice.h"
-#include "mouse/CorvaneMouseDevice.h"
 
-#include <QAbstractButton>
 #include <QScrollArea>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -32,63 +20,8 @@ using vpc::panels::CKeySetControlUI;
 using Code = vpc::sim::SimKeypadMemory::KeyCode;
 using vpc::sim::KeypadKey;
 
-class MainWindowKeysTest : public ::testing::Test {
+class MainWindowKeysTest : public MainWindowWithDevices {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(userRoot.isValid());
-        qputenv("VPC_USER_DATA_ROOT", userRoot.path().toUtf8());
-        qputenv("VPC_SKIN_DIR", VPC_SKIN_SOURCE_DIR);
-        InitSkinResources();
-        bus = vpc::sim::CSimHidBackend::Create();
-        keypad = bus->AddKeypad();
-        keypad->PlugCable();
-        memory = std::make_unique<vpc::sim::SimKeypadMemory>(*keypad);
-        mouse = vpc::sim::CSimMouse::Create();
-        bus->Attach(mouse);
-        mouse->PlugCable();
-        vpc::hid::SetDefaultHidBackend(bus);
-        window = std::make_unique<CMainWnd>();
-        ASSERT_TRUE(window->Create(nullptr, "main", 0, 0, 1000, 700));
-        window->show();
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                keyboard = nullptr;
-                mouseDevice = nullptr;
-                for (auto* device : window->DeviceList()->DeviceObjects()) {
-                    if (auto* k = qobject_cast<CCorvaneKeyboardDevice*>(device);
-                        k && k->IsLightThreadRunning())
-                        keyboard = k;
-                    if (auto* m = qobject_cast<CCorvaneMouseDevice*>(device);
-                        m && m->IsLightThreadRunning())
-                        mouseDevice = m;
-                }
-                return keyboard && mouseDevice;
-            },
-            15000));
-    }
-    void TearDown() override {
-        window->StopWorkers();
-        window.reset();
-        vpc::hid::SetDefaultHidBackend(nullptr);
-        qunsetenv("VPC_USER_DATA_ROOT");
-        qunsetenv("VPC_SKIN_DIR");
-    }
-
-    void Select(CCorvaneUSBDevice* device) {
-        vpc::devices::CDeviceList* list = window->DeviceList();
-        const int index = list->EntryIndexOf(device);
-        ASSERT_GE(index, 0);
-        auto* option = list->Entry(index)->findChild<QAbstractButton*>("device_select");
-        ASSERT_NE(option, nullptr);
-        option->click();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window->GetCurrentDevice() == device; }, 5000));
-    }
-    // Clicks a button of the current device's page.
-    void Click(CCorvaneUSBDevice* device, const char* name) {
-        auto* button = qobject_cast<QAbstractButton*>(device->FindPageControl(name));
-        ASSERT_NE(button, nullptr) << name;
-        button->click();
-    }
     // Chooses an item of one of the key panel's lists as the user does.
     void Choose(CKeySetControlUI& panel, const char* list, int item) {
         ASSERT_TRUE(panel.Part(list).SelectItem(item, true)) << list;
@@ -102,15 +35,6 @@ protected:
         profile.Load(keyboard->ProfileData().GetProfilePath());
         return profile.GetKeyList();
     }
-
-    QTemporaryDir userRoot;
-    std::shared_ptr<vpc::sim::CSimHidBackend> bus;
-    std::shared_ptr<vpc::sim::CSimKeypad> keypad;
-    std::unique_ptr<vpc::sim::SimKeypadMemory> memory;
-    std::shared_ptr<vpc::sim::CSimMouse> mouse;
-    std::unique_ptr<CMainWnd> window;
-    CCorvaneKeyboardDevice* keyboard = nullptr;
-    CCorvaneMouseDevice* mouseDevice = nullptr;
 };
 
 TEST_F(MainWindowKeysTest, EachFunctionTabShowsItsOwnPage) {

@@ -1,95 +1,18 @@
 // The main window with a simulated mouse and keypad found by its own discovery: both are in
 // the device bar, the user switches between them, and each page writes only to its own device.
-#include "CSimHidBackend.h"
-#include "CSimKeypad.h"
-#include "CSimMouse.h"
-#include "ControlUI.h"
-#include "DeviceList.h"
-#include "DeviceOptionUI.h"
-#include "MainWnd.h"
-#include "ShootControlUI.h"
-#include "StartUp.h"
-#include "keyboard/CorvaneKeyboardDevice.h"
-#include "mouse/CorvaneMouseDevice.h"
+#include "MainWindowWithDevices.h"
 
-#include <QAbstractButton>
+#include "ControlUI.h"
+#include "ShootControlUI.h"
+
 #include <QAbstractSlider>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
 using vpc::devices::CCorvaneKeyboardDevice;
 using vpc::devices::CCorvaneMouseDevice;
 
-class MainWindowMouseTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(userRoot.isValid());
-        qputenv("VPC_USER_DATA_ROOT", userRoot.path().toUtf8());
-        qputenv("VPC_SKIN_DIR", VPC_SKIN_SOURCE_DIR);
-        InitSkinResources();
-        bus = vpc::sim::CSimHidBackend::Create();
-        keypad = bus->AddKeypad();
-        keypad->PlugCable();
-        mouse = vpc::sim::CSimMouse::Create();
-        bus->Attach(mouse);
-        mouse->PlugCable();
-        vpc::hid::SetDefaultHidBackend(bus);
-        window = std::make_unique<CMainWnd>();
-        ASSERT_TRUE(window->Create(nullptr, "main", 0, 0, 800, 572));
-        window->show();
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                keyboard = nullptr;
-                mouseDevice = nullptr;
-                for (auto* device : window->DeviceList()->DeviceObjects()) {
-                    if (auto* k = qobject_cast<CCorvaneKeyboardDevice*>(device);
-                        k && k->IsLightThreadRunning())
-                        keyboard = k;
-                    if (auto* m = qobject_cast<CCorvaneMouseDevice*>(device);
-                        m && m->IsLightThreadRunning())
-                        mouseDevice = m;
-                }
-                return keyboard && mouseDevice;
-            },
-            15000));
-    }
-    void TearDown() override {
-        window->StopWorkers();
-        window.reset();
-        vpc::hid::SetDefaultHidBackend(nullptr);
-        qunsetenv("VPC_USER_DATA_ROOT");
-        qunsetenv("VPC_SKIN_DIR");
-    }
-
-    // Clicks the device bar entry of a device.
-    void Select(vpc::devices::CCorvaneUSBDevice* device) {
-        vpc::devices::CDeviceList* list = window->DeviceList();
-        for (int i = 0; i < list->EntryCount(); ++i) {
-            vpc::devices::CDeviceOptionUI* entry = list->Entry(i);
-            if (entry && entry->Device() == device)
-                if (auto* option = entry->findChild<QAbstractButton*>("device_select"))
-                    option->click();
-        }
-    }
-
-    void Send(const char* type, QWidget* sender) {
-        TNotifyUI msg;
-        msg.sType = QString::fromLatin1(type);
-        msg.pSender = sender;
-        window->Notify(msg);
-    }
-
-    QTemporaryDir userRoot;
-    std::shared_ptr<vpc::sim::CSimHidBackend> bus;
-    std::shared_ptr<vpc::sim::CSimKeypad> keypad;
-    std::shared_ptr<vpc::sim::CSimMouse> mouse;
-    std::unique_ptr<CMainWnd> window;
-    CCorvaneKeyboardDevice* keyboard = nullptr;
-    CCorvaneMouseDevice* mouseDevice = nullptr;
-};
+using MainWindowMouseTest = MainWindowWithDevices;
 
 TEST_F(MainWindowMouseTest, BothAreInTheDeviceBarAndEachPageWritesOnlyToItsDevice) {
     vpc::devices::CDeviceList* list = window->DeviceList();

@@ -1,9 +1,7 @@
 #include "KeySetControlUI.h"
 
 #include "ControlFactory.h"
-#include "DialogBuilder.h"
 #include "KeyNames.h"
-#include "PaintManagerUI.h"
 #include "SilentScope.h"
 #include "SkinResources.h"
 
@@ -13,7 +11,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QStackedWidget>
-#include <QVBoxLayout>
 #include <limits>
 
 namespace vpc::panels {
@@ -124,34 +121,16 @@ std::uint8_t LowByte(int value) {
 
 } // namespace
 
-CKeySetControlUI::CKeySetControlUI(QWidget* parent) : QWidget(parent) {
+CKeySetControlUI::CKeySetControlUI(QWidget* parent)
+    : CSkinPanelUI(kLayout, "Key assignment panel", parent) {
     setProperty("controlClass", QString::fromLatin1(kClassText));
-    auto* layout = new QVBoxLayout(this); // owned by this panel
-    layout->setContentsMargins(0, 0, 0, 0);
 }
 
-void CKeySetControlUI::InitControls() {
-    EnsureContent();
-}
-
-void CKeySetControlUI::EnsureContent() const {
-    if (m_contentBuilt)
-        return;
-    m_contentBuilt = true;
-    auto* self = const_cast<CKeySetControlUI*>(this);
-    m_content = CDialogBuilder::Create(QString::fromLatin1(kLayout), {}, self);
-    if (!m_content) {
-        qWarning("Key assignment panel: %s", qPrintable(CDialogBuilder::LastError()));
-        return;
-    }
-    self->layout()->addWidget(m_content);
-    // built after the page joined its window's manager: its controls join now
-    if (CPaintManagerUI* manager = CPaintManagerUI::FromControl(self))
-        manager->AttachSubtree(m_content);
-
+void CKeySetControlUI::OnContentBuilt() {
+    QWidget* content = Content();
     // The skin's list items are text ids: they show their texts and follow the language.
     const CSkinResources& skin = CSkinResources::Instance();
-    for (QComboBox* combo : m_content->findChildren<QComboBox*>()) {
+    for (QComboBox* combo : content->findChildren<QComboBox*>()) {
         if (combo->objectName() == QLatin1String(kMacroList))
             continue;
         const SilentScope silent;
@@ -164,45 +143,29 @@ void CKeySetControlUI::EnsureContent() const {
         combo->setCurrentIndex(-1);
     }
     // The function items carry their function number.
-    if (auto* functions = m_content->findChild<QComboBox*>(QString::fromLatin1(kFunctionList))) {
+    if (auto* functions = content->findChild<QComboBox*>(QString::fromLatin1(kFunctionList))) {
         for (int i = 0; i < functions->count(); ++i) {
             if (functions->itemData(i).toString().isEmpty())
                 functions->setItemData(i, QString::number(i));
         }
     }
-    for (const char* name : kNumberEdits) {
-        CControlUI edit = self->Part(QString::fromLatin1(name));
-        edit.SetNumberOnly(true);
-    }
+    for (const char* name : kNumberEdits)
+        Part(QString::fromLatin1(name)).SetNumberOnly(true);
     // The modifier options are set by the panel, one or none at a time.
     for (int n = 0; n < kModifierOptions; ++n) {
-        if (auto* option = self->Part(QString::fromLatin1(kModifierPrefix) + QString::number(n))
+        if (auto* option = Part(QString::fromLatin1(kModifierPrefix) + QString::number(n))
                                .as<QAbstractButton>())
             option->setAutoExclusive(false);
     }
-    self->Part(QString::fromLatin1(kCycleLayout)).SetVisible(false);
-    self->Part(QStringLiteral("keyset_layout")).SetVisible(false);
-    self->EnableEditButtons(false);
-    self->ApplyDeviceKind();
-    self->FillMacroList();
-}
-
-void CKeySetControlUI::showEvent(QShowEvent* event) {
-    EnsureContent();
-    QWidget::showEvent(event);
-}
-
-CControlUI CKeySetControlUI::Part(const QString& name) const {
-    EnsureContent();
-    if (!m_content)
-        return CControlUI();
-    if (ControlName(m_content) == name)
-        return CControlUI(m_content.data());
-    return CControlUI(m_content->findChild<QWidget*>(name));
+    Part(QString::fromLatin1(kCycleLayout)).SetVisible(false);
+    Part(QStringLiteral("keyset_layout")).SetVisible(false);
+    EnableEditButtons(false);
+    ApplyDeviceKind();
+    FillMacroList();
 }
 
 bool CKeySetControlUI::IsPanelShown() const {
-    return m_contentBuilt && Part(QStringLiteral("keyset_layout")).widget() &&
+    return IsContentBuilt() && Part(QStringLiteral("keyset_layout")).widget() &&
            !Part(QStringLiteral("keyset_layout")).widget()->isHidden();
 }
 
@@ -210,7 +173,7 @@ bool CKeySetControlUI::IsPanelShown() const {
 
 void CKeySetControlUI::SetDeviceKind(int kind) {
     m_deviceKind = kind;
-    if (m_contentBuilt)
+    if (IsContentBuilt())
         ApplyDeviceKind();
 }
 
@@ -231,16 +194,16 @@ void CKeySetControlUI::ApplyDeviceKind() {
 }
 
 void CKeySetControlUI::ShowPanel(bool on) {
-    if (!on && !m_contentBuilt)
+    if (!on && !IsContentBuilt())
         return; // the editor starts hidden: nothing to build for that
     Part(QStringLiteral("keyset_layout")).SetVisible(on);
 }
 
 void CKeySetControlUI::SetMacroNames(const QStringList& names) {
-    if (names == m_macroNames && m_contentBuilt)
+    if (names == m_macroNames && IsContentBuilt())
         return; // a refill would drop the selection being edited
     m_macroNames = names;
-    if (m_contentBuilt)
+    if (IsContentBuilt())
         FillMacroList();
 }
 
@@ -259,7 +222,7 @@ void CKeySetControlUI::FillMacroList() {
 
 void CKeySetControlUI::AddMacroName(const QString& name) {
     m_macroNames.append(name);
-    if (m_contentBuilt)
+    if (IsContentBuilt())
         FillMacroList();
 }
 
@@ -267,7 +230,7 @@ void CKeySetControlUI::RemoveMacroName(int index) {
     if (index < 0 || index >= m_macroNames.size())
         return;
     m_macroNames.removeAt(index);
-    if (m_contentBuilt)
+    if (IsContentBuilt())
         FillMacroList();
 }
 

@@ -2,12 +2,10 @@
 // edited on one of twelve function pages and builds the new assignment from what the user chose.
 #pragma once
 
-#include "ControlUI.h"
 #include "KeyAssignment.h"
+#include "SkinPanelUI.h"
 
-#include <QPointer>
 #include <QStringList>
-#include <QWidget>
 
 namespace vpc::panels {
 
@@ -45,7 +43,7 @@ constexpr std::uint8_t ModifierBit(int option) {
 int ReadDecimal(const QString& text);
 } // namespace keyset
 
-class CKeySetControlUI : public QWidget {
+class CKeySetControlUI : public CSkinPanelUI {
     Q_OBJECT
     Q_PROPERTY(QString controlClass READ GetClass CONSTANT)
 public:
@@ -56,8 +54,8 @@ public:
     explicit CKeySetControlUI(QWidget* parent = nullptr);
     QString GetClass() const { return QString::fromLatin1(kClassText); }
 
-    // Builds the panel's controls from the skin (done on first use) and looks them up.
-    void InitControls();
+    // Builds the panel's controls from the skin (else done on first use).
+    void InitControls() { Content(); }
     int DeviceKind() const { return m_deviceKind; }
     bool IsPanelShown() const;
 
@@ -96,13 +94,10 @@ public:
     void OnFunctionChanged();
     void OnMacroRepeatChanged();
 
-    CControlUI Part(const QString& name) const;
-
 protected:
-    void showEvent(QShowEvent* event) override;
+    void OnContentBuilt() override;
 
 private:
-    void EnsureContent() const;
     void ApplyDeviceKind();
     void FillMacroList();
     int Selection(const QString& list) const;
@@ -111,8 +106,6 @@ private:
     void WriteEdit(const QString& name, int value);
     void SetFunctionItemHidden(int function, bool hidden);
 
-    mutable QPointer<QWidget> m_content;
-    mutable bool m_contentBuilt = false;
     int m_deviceKind = 0;
     QStringList m_macroNames;
     data::KeyEntryHalf m_current;

@@ -88,32 +88,17 @@ std::uint64_t SteadyMs() {
 
 } // namespace
 
-CMacroControlUI::CMacroControlUI(QWidget* parent) : QWidget(parent) {
+CMacroControlUI::CMacroControlUI(QWidget* parent) : CSkinPanelUI(kLayout, "Macro panel", parent) {
     setProperty("controlClass", QString::fromLatin1(kClassText));
-    auto* layout = new QHBoxLayout(this); // owned by this panel
-    layout->setContentsMargins(0, 0, 0, 0);
     m_model = new macro::CMacroActionModel( // owned by this panel
         m_recorder, [](const QString& id) { return CSkinResources::Instance().Translate(id); },
         this);
     connect(m_model, &macro::CMacroActionModel::delayEdited, this, &CMacroControlUI::delayEdited);
 }
 
-void CMacroControlUI::EnsureContent() const {
-    if (m_contentBuilt)
-        return;
-    m_contentBuilt = true;
-    auto* self = const_cast<CMacroControlUI*>(this);
-    m_content = CDialogBuilder::Create(QString::fromLatin1(kLayout), {}, self);
-    if (!m_content) {
-        qWarning("Macro panel: %s", qPrintable(CDialogBuilder::LastError()));
-        return;
-    }
-    self->layout()->addWidget(m_content);
-    // built after the page joined its window's manager: its controls join now
-    if (CPaintManagerUI* manager = CPaintManagerUI::FromControl(self))
-        manager->AttachSubtree(m_content);
-    m_names = m_content->findChild<QListWidget*>(QStringLiteral("macro_name_list"));
-    m_actions = m_content->findChild<QTableView*>(QStringLiteral("macro_action_list"));
+void CMacroControlUI::OnContentBuilt() {
+    m_names = Content()->findChild<QListWidget*>(QStringLiteral("macro_name_list"));
+    m_actions = Content()->findChild<QTableView*>(QStringLiteral("macro_action_list"));
     if (m_actions) {
         m_actions->setModel(m_model);
         m_actions->setItemDelegateForColumn(
@@ -126,33 +111,19 @@ void CMacroControlUI::EnsureContent() const {
         m_actions->setSelectionBehavior(QAbstractItemView::SelectRows);
         m_actions->setSelectionMode(QAbstractItemView::SingleSelection);
         m_actions->setContextMenuPolicy(Qt::CustomContextMenu);
-        QObject::connect(m_actions, &QWidget::customContextMenuRequested, self,
+        QObject::connect(m_actions, &QWidget::customContextMenuRequested, this,
                          &CMacroControlUI::ShowRowMenu);
-        QObject::connect(m_actions->selectionModel(), &QItemSelectionModel::currentRowChanged, self,
-                         [self](const QModelIndex& current) {
-                             self->m_recorder.Select(current.isValid() ? current.row() : -1);
+        QObject::connect(m_actions->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                         [this](const QModelIndex& current) {
+                             m_recorder.Select(current.isValid() ? current.row() : -1);
                          });
     }
     for (const char* name : {"macro_action_layout", "mouse_move_layout", "macro_btn_export",
                              "macro_btn_name_sub", "macro_btn_name_edit"})
-        self->Part(QString::fromLatin1(name)).SetEnabled(false);
-    self->SetRecordingLayout(true);
+        Part(QString::fromLatin1(name)).SetEnabled(false);
+    SetRecordingLayout(true);
     if (!m_folder.empty())
-        self->LoadMacroList();
-}
-
-void CMacroControlUI::showEvent(QShowEvent* event) {
-    EnsureContent();
-    QWidget::showEvent(event);
-}
-
-CControlUI CMacroControlUI::Part(const QString& name) const {
-    EnsureContent();
-    if (!m_content)
-        return CControlUI();
-    if (ControlName(m_content) == name)
-        return CControlUI(m_content.data());
-    return CControlUI(m_content->findChild<QWidget*>(name));
+        LoadMacroList();
 }
 
 bool CMacroControlUI::event(QEvent* event) {
@@ -170,14 +141,14 @@ std::uint64_t CMacroControlUI::Now() const {
 
 void CMacroControlUI::SetMacroFolder(const std::filesystem::path& folder) {
     m_folder = folder;
-    if (m_contentBuilt)
+    if (IsContentBuilt())
         LoadMacroList(); // else when the panel is built
 }
 
 // --- the macros -------------------------------------------------------------------------------
 
 void CMacroControlUI::LoadMacroList() {
-    EnsureContent();
+    Content();
     if (!m_names)
         return;
     const int selected = GetSelectedMacro();
@@ -194,18 +165,18 @@ void CMacroControlUI::LoadMacroList() {
 }
 
 int CMacroControlUI::GetSelectedMacro() const {
-    EnsureContent();
+    Content();
     return m_names ? m_names->currentRow() : -1;
 }
 
 void CMacroControlUI::SelectMacro(int index) {
-    EnsureContent();
+    Content();
     if (m_names)
         m_names->setCurrentRow(index);
 }
 
 QStringList CMacroControlUI::MacroNames() const {
-    EnsureContent();
+    Content();
     QStringList names;
     for (int i = 0; m_names && i < m_names->count(); ++i)
         names << m_names->item(i)->text();
@@ -401,14 +372,14 @@ void CMacroControlUI::DeleteAllActions() {
 }
 
 void CMacroControlUI::SelectAction(int row) {
-    EnsureContent();
+    Content();
     m_recorder.Select(row);
     if (m_actions)
         m_actions->setCurrentIndex(m_model->index(m_recorder.Selected(), 0));
 }
 
 void CMacroControlUI::ShowRows() {
-    EnsureContent();
+    Content();
     const int selected = m_recorder.Selected();
     m_model->Reload();
     if (m_actions && selected >= 0) {

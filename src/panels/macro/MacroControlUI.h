@@ -6,11 +6,10 @@
 #include "MacroActionModel.h"
 #include "MacroRecorder.h"
 
-#include "ControlUI.h"
 #include "MacroStore.h"
+#include "SkinPanelUI.h"
 
 #include <QPointer>
-#include <QWidget>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -20,7 +19,7 @@ class QTableView;
 
 namespace vpc::panels {
 
-class CMacroControlUI : public QWidget {
+class CMacroControlUI : public CSkinPanelUI {
     Q_OBJECT
     Q_PROPERTY(QString controlClass READ GetClass CONSTANT)
 public:
@@ -81,7 +80,6 @@ public:
     using RecordingRequester =
         std::function<void(CMacroControlUI& panel, int hookMode, macro::TimeMode mode)>;
     static void SetRecordingRequester(RecordingRequester requester);
-    CControlUI Part(const QString& name) const;
 
 signals:
     // A row's delay was edited: the main window saves the macro.
@@ -89,12 +87,9 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    void OnContentBuilt() override;
 
 private:
-    // The panel's controls are built when it is first shown or used, so a page that is never
-    // opened costs nothing at start-up.
-    void EnsureContent() const;
     void ShowRows();
     void ShowRowMenu(const QPoint& position);
     void ScrollToSelection();
@@ -102,10 +97,8 @@ private:
     std::optional<macro::ScreenRect> StopButtonRect() const;
     data::CMacroStore Store() const { return data::CMacroStore(m_folder); }
 
-    mutable QPointer<QWidget> m_content;
-    mutable QPointer<QListWidget> m_names;
-    mutable QPointer<QTableView> m_actions;
-    mutable bool m_contentBuilt = false;
+    QPointer<QListWidget> m_names;
+    QPointer<QTableView> m_actions;
     macro::CMacroRecorder m_recorder;
     macro::CMacroActionModel* m_model = nullptr; // owned by this panel
     std::filesystem::path m_folder;

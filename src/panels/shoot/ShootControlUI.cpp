@@ -82,27 +82,12 @@ void CRecoilChart::paintEvent(QPaintEvent*) {
 
 // --- panel --------------------------------------------------------------------------------------
 
-CShootControlUI::CShootControlUI(QWidget* parent) : QWidget(parent) {
+CShootControlUI::CShootControlUI(QWidget* parent) : CSkinPanelUI(kLayout, "Shoot panel", parent) {
     setProperty("controlClass", QString::fromLatin1(kRegisteredName));
-    auto* layout = new QHBoxLayout(this); // owned by this panel
-    layout->setContentsMargins(0, 0, 0, 0);
 }
 
-void CShootControlUI::EnsureContent() const {
-    if (m_contentBuilt)
-        return;
-    m_contentBuilt = true;
-    auto* self = const_cast<CShootControlUI*>(this);
-    m_content = CDialogBuilder::Create(QString::fromLatin1(kLayout), {}, self);
-    if (!m_content) {
-        qWarning("Shoot panel: %s", qPrintable(CDialogBuilder::LastError()));
-        return;
-    }
-    self->layout()->addWidget(m_content);
-    // built after the page joined its window's manager: its controls join now
-    if (CPaintManagerUI* manager = CPaintManagerUI::FromControl(self))
-        manager->AttachSubtree(m_content);
-    if (QWidget* area = m_content->findChild<QWidget*>(QStringLiteral("shoot_chart_area"))) {
+void CShootControlUI::OnContentBuilt() {
+    if (QWidget* area = Content()->findChild<QWidget*>(QStringLiteral("shoot_chart_area"))) {
         auto* box = new QVBoxLayout(area); // owned by the area
         box->setContentsMargins(0, 0, 0, 0);
         m_chart = new CRecoilChart(area); // owned by the area
@@ -110,38 +95,26 @@ void CShootControlUI::EnsureContent() const {
     }
     if (m_setUpPending) {
         m_setUpPending = false;
-        self->InitShootPanel();
-        self->SelectGun(0);
-        self->SelectBullet(0);
+        InitShootPanel();
+        SelectGun(0);
+        SelectBullet(0);
     }
 }
 
-void CShootControlUI::showEvent(QShowEvent* event) {
-    EnsureContent();
-    QWidget::showEvent(event);
-}
-
 bool CShootControlUI::ControlsFound() const {
-    EnsureContent();
+    Content();
     return m_controlsFound;
 }
 
 CRecoilChart* CShootControlUI::Chart() const {
-    EnsureContent();
+    Content();
     return m_chart;
-}
-
-CControlUI CShootControlUI::Part(const QString& name) const {
-    EnsureContent();
-    if (!m_content)
-        return CControlUI();
-    return CControlUI(m_content->findChild<QWidget*>(name));
 }
 
 void CShootControlUI::SetUp(const QString& userFolder, const QString& defaultFolder) {
     m_store = std::make_unique<data::shoot::CShootStore>(userFolder.toStdString(),
                                                          defaultFolder.toStdString());
-    if (!m_contentBuilt) {
+    if (!IsContentBuilt()) {
         m_setUpPending = true; // done when the panel is first shown or used
         return;
     }

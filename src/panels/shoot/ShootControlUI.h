@@ -5,7 +5,7 @@
 
 #include "ShootStore.h"
 
-#include "ControlUI.h"
+#include "SkinPanelUI.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -29,7 +29,7 @@ private:
     int m_current = 0;
 };
 
-class CShootControlUI : public QWidget {
+class CShootControlUI : public CSkinPanelUI {
     Q_OBJECT
     Q_PROPERTY(QString controlClass READ GetClass CONSTANT)
 public:
@@ -61,21 +61,16 @@ public:
     bool ControlsFound() const;
     data::shoot::CShootStore* Store() { return m_store.get(); }
     CRecoilChart* Chart() const;
-    CControlUI Part(const QString& name) const;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    // A set-up asked for before the controls were built runs now.
+    void OnContentBuilt() override;
 
 private:
-    // The panel's controls are built when it is first shown or used, so a page that is never
-    // opened costs nothing at start-up; a set-up asked for before then runs afterwards.
-    void EnsureContent() const;
     void ShowPattern();
 
-    mutable QPointer<QWidget> m_content;
-    mutable QPointer<CRecoilChart> m_chart;
-    mutable bool m_contentBuilt = false;
-    mutable bool m_setUpPending = false;
+    QPointer<CRecoilChart> m_chart;
+    bool m_setUpPending = false;
     std::unique_ptr<data::shoot::CShootStore> m_store;
     int m_gun = 0;
     int m_bullet = -1;
