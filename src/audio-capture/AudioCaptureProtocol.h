@@ -18,10 +18,11 @@ inline constexpr const char* kSocketSuffix = ".sock";
 inline constexpr const char* kProgramName = "vorna-audio-capture";
 
 // Record tags. To the companion: a command {tag, command, value} and the style record
-// {tag, 40 bytes}. From the companion: a level frame {tag, up to 500 int32} and the screen
-// colours {tag, six uint32}.
+// {tag, 40 bytes}. From the companion: a level frame {tag, up to 500 int32}, the screen
+// colours {tag, six uint32} and the answer to the hello {tag, its process id as int32}.
 inline constexpr std::uint32_t kTagLevels = 1;
 inline constexpr std::uint32_t kTagScreenColors = 2;
+inline constexpr std::uint32_t kTagHelloAnswer = 3;
 inline constexpr std::uint32_t kTagStyle = 10;
 inline constexpr std::uint32_t kTagCommand = 100;
 

@@ -229,8 +229,11 @@ void CCaptureCompanion::HandleRecord(const std::uint8_t* data, std::size_t lengt
 
 void CCaptureCompanion::HandleCommand(std::int32_t command, std::int32_t value) {
     switch (command) {
-    case kCmdHello:
+    case kCmdHello: {
+        const std::int32_t pid = static_cast<std::int32_t>(getpid());
+        Send(kTagHelloAnswer, &pid, sizeof(pid));
         break;
+    }
     case kCmdStartLevels:
         m_levelsWanted = true;
         StartStream();
