@@ -18,6 +18,7 @@
 #include "MacroControlUI.h"
 #include "MenuWnd.h"
 #include "MouseRoutes.h"
+#include "MusicLighting.h"
 #include "MsgWnd.h"
 #include "ProfileRoutes.h"
 #include "SetWnd.h"
@@ -90,6 +91,7 @@ void CMainWnd::InitWindow() {
         qCInfo(lcApp, "No system tray: the close button minimises the window");
     }
     StartDevices();
+    StartMusicLighting();
     // the language the user chose last time (English when there is none)
     ApplyLanguage(m_language.GetStoredLanguageIndex());
     RefreshNoDeviceHint();
@@ -345,6 +347,9 @@ void CMainWnd::ClosePopupWindows() {
     if (m_setWnd) {
         m_setWnd->Close(0);
     }
+    if (m_musicWnd) {
+        m_musicWnd->Close(0);
+    }
 }
 
 void CMainWnd::ApplySkin(const SkinChangedParam& param) {
@@ -376,6 +381,7 @@ void CMainWnd::RegisterRoutes() {
     profileServices.showMessage = [this](const QString& textId, int buttonMode) {
         return ShowMessageBox(this, QString(), textId, PaintManager().GetDPI(), true, buttonMode);
     };
+    profileServices.resetMusicSettings = [this] { ResetMusicSettings(); };
     vpc::panels::RegisterProfileRoutes(m_dispatcher.Routes(), std::move(profileServices));
     vpc::panels::RegisterLightingRoutes(m_dispatcher.Routes(), {[this] { SynchroniseLighting(); }});
     vpc::panels::MouseRouteServices mouseServices;
@@ -441,6 +447,7 @@ void CMainWnd::RegisterRoutes() {
                                                                vpc::panels::macro::TimeMode mode) {
         vpc::panels::StartMacroRecording(panel, hookMode, mode, m_macroServices);
     });
+    RegisterMusicRoutes();
 }
 
 void CMainWnd::ArmHooks(int hookMode, bool arm) {
@@ -696,6 +703,7 @@ void CMainWnd::EndGameLighting() {
 }
 
 void CMainWnd::OnSuspending() {
+    StopMusicLighting(false);
     m_poweredOn = false;
     SetLightControlAll(false);
 }
@@ -767,6 +775,7 @@ void CMainWnd::StartDevices() {
 }
 
 void CMainWnd::StopWorkers() {
+    StopMusicLighting();
     m_syncThread.Stop();
     if (m_deviceList) {
         m_deviceList->StopWorkers();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ControlUI.h"
+#include "MusicWords.h"
 #include "lighting/LightTypes.h"
 
 #include <QHash>
@@ -76,6 +77,21 @@ public:
     bool IsSameModeAllowed() const { return m_sameModeAllowed; }
     void SetModeLayout(int mode);
 
+    // Music settings: shows the three words (variant, colour checks, the edited colour in the
+    // boxes, palette and swatch; both colour groups disabled for variant 3), all without
+    // notifications; reads them back from the controls (with takeColor, the swatch's colour
+    // becomes the edited colour).
+    static constexpr int kMusicVariants = 7;
+    static constexpr int kMusicVariantWithoutColors = 3;
+    void ShowMusicSettings(std::uint32_t word0, std::uint32_t word1, std::uint32_t word2);
+    MusicWords ReadMusicSettings(bool takeColor);
+    MusicWords MusicSettingsShown() const { return m_musicWords; }
+    std::uint32_t GetMusicPresetColor(int n) const;
+    std::uint32_t GetMusicPaletteColor() const;
+    QString GetMusicColorText(int component) const;
+    void SetMusicColorText(int component, const QString& text);
+    static const char* MusicColorEditName(int component);
+
     // Shows the three components of a colour in the boxes and paints "deng_colordp_btn".
     void ShowColorComponents(std::uint32_t argb);
     // A control of the panel by name (ignoring case), looked up once and kept.
@@ -96,8 +112,11 @@ private:
 
     QWidget* m_content = nullptr;
     mutable QHash<QString, QPointer<QWidget>> m_parts;
+    void ShowMusicFromProperties();
+
     int m_deviceKind = 0;
     bool m_sameModeAllowed = false;
+    MusicWords m_musicWords{};
 };
 
 // Paints a swatch button: its background colour (CControlUI::SetBkColor) and a style that shows it.

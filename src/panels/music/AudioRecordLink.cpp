@@ -47,8 +47,27 @@ CAudioRecordLink::CAudioRecordLink(std::string program, std::string runtimeFolde
 
 CAudioRecordLink::~CAudioRecordLink() {
     StopWatchdog();
-    Disconnect(false);
-    ReapChild();
+    m_stopRequested = true;
+    Disconnect(false); // a connected companion ends when the connection goes
+    EndChild();
+}
+
+void CAudioRecordLink::EndChild() {
+    const pid_t pid = m_child;
+    if (pid <= 0)
+        return;
+    // ours, and not needed any more: asked to end, and made to after a second
+    kill(pid, SIGTERM);
+    for (int i = 0; i < 50; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) {
+            m_child = 0;
+            return;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    m_child = 0;
 }
 
 std::string CAudioRecordLink::FindProgram() {

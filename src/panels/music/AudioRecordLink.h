@@ -85,6 +85,7 @@ private:
     void OnReadable();
     void Report(Problem problem, const QString& text);
     void ReapChild();
+    void EndChild();
     bool SendRecord(const void* data, std::size_t length);
 
     const std::string m_program;
