@@ -45,7 +45,7 @@ public:
 private:
     static constexpr int kSampleRate = 48000;
     static constexpr int kFftSize = 4096;
-    static constexpr int kHop = kSampleRate / 30; // one frame for every 1600 samples: 30 a second
+    static constexpr int kHop = kSampleRate / 25; // one frame for every 1920 samples: 25 a second
 
     void OnListen();
     void OnClientData();
