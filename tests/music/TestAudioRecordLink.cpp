@@ -4,6 +4,7 @@
 // itself serves the companion's socket and holds its lock.
 #include "AudioCaptureProtocol.h"
 #include "AudioRecordLink.h"
+#include "MusicLighting.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -54,6 +56,16 @@ public:
             },
             5000);
     }
+    // The next record the link sent, running the event loop while waiting for it.
+    std::vector<std::uint8_t> ReadLater() {
+        const bool ready = QTest::qWaitFor(
+            [this] {
+                pollfd p{m_client, POLLIN, 0};
+                return poll(&p, 1, 0) > 0;
+            },
+            5000);
+        return ready ? Read() : std::vector<std::uint8_t>{};
+    }
     // The next record the link sent.
     std::vector<std::uint8_t> Read() {
         std::vector<std::uint8_t> record(ac::kMaxRecordBytes);
@@ -66,6 +78,9 @@ public:
         std::memcpy(record.data(), &tag, ac::kTagBytes);
         ASSERT_EQ(send(m_client, record.data(), record.size(), MSG_NOSIGNAL),
                   static_cast<ssize_t>(record.size()));
+    }
+    void SendBytes(const std::uint8_t* bytes, std::size_t length) {
+        ASSERT_EQ(send(m_client, bytes, length, MSG_NOSIGNAL), static_cast<ssize_t>(length));
     }
     void SendRaw(std::size_t bytes) {
         std::vector<std::uint8_t> record(bytes, 0x01);
@@ -236,6 +251,52 @@ TEST_F(LinkTest, StoppingTheWatchdogEndsItsWaitAtOnce) {
     EXPECT_TRUE(link->IsWatchdogRunning());
     link->StopWatchdog(); // joins: the exit event ends the 1000 ms wait
     EXPECT_FALSE(link->IsWatchdogRunning());
+}
+
+} // namespace
+} // namespace vpc::panels
+
+namespace vpc::panels {
+namespace {
+
+// Music lighting on a served socket: three doubtful frames in a row (activity 1-99) stop the
+// companion with 2, 4 and 5; screen colours go to the first keyboard only when one is connected.
+TEST_F(LinkTest, AStuckLevelStreamStopsTheCompanion) {
+    FakeCompanion companion(m_dir.path().toStdString());
+    ASSERT_TRUE(companion.Ok());
+    QTemporaryDir user;
+    int keyboardAsks = 0;
+    CMusicLighting::Services services;
+    services.connectedDevices = [&](int type) {
+        keyboardAsks += type == 1 ? 1 : 0;
+        return std::vector<devices::CCorvaneUSBDevice*>{};
+    };
+    CMusicLighting music(std::move(services), "/nonexistent/vorna-audio-capture",
+                         m_dir.path().toStdString(), VPC_TEST_DEFAULT_DATA_DIR,
+                         user.path().toStdString());
+    music.Start(); // connects 100 ms later
+    ASSERT_TRUE(companion.Accept());
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(CommandOf(companion.ReadLater())) << "hello, 3, 1";
+    const std::vector<std::uint8_t> style = companion.ReadLater();
+    ASSERT_EQ(style.size(), 44u);
+    EXPECT_EQ(style[4], 9) << "group 0 of the default file: red 9";
+    EXPECT_EQ(style[8], 1) << "its green 0 is sent as 1";
+    companion.Answer();
+    for (const std::int32_t first : {50, 100, 150}) { // activity 50 each
+        std::array<std::uint8_t, 4 + 8> record{};
+        const std::uint32_t tag = ac::kTagLevels;
+        std::memcpy(record.data(), &tag, 4);
+        std::memcpy(record.data() + 4, &first, 4);
+        companion.SendBytes(record.data(), record.size());
+    }
+    EXPECT_EQ(CommandOf(companion.ReadLater()), (std::pair<std::int32_t, std::int32_t>{2, 0}));
+    EXPECT_EQ(CommandOf(companion.ReadLater()), (std::pair<std::int32_t, std::int32_t>{4, 0}));
+    EXPECT_EQ(CommandOf(companion.ReadLater()), (std::pair<std::int32_t, std::int32_t>{5, 0}));
+    EXPECT_EQ(music.Levels().DoubtfulCount(), 0);
+    companion.Send(ac::kTagScreenColors, 24);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return keyboardAsks > 0; }, 5000));
+    music.Stop();
 }
 
 } // namespace
