@@ -275,8 +275,16 @@ bool CCaptureCompanion::Send(std::uint32_t tag, const void* payload, std::size_t
 // --- sound ---
 
 void CCaptureCompanion::ConnectPulse() {
-    if (m_context)
-        return;
+    if (m_context) {
+        const pa_context_state_t state = pa_context_get_state(m_context);
+        if (state != PA_CONTEXT_FAILED && state != PA_CONTEXT_TERMINATED)
+            return;
+        // the failed context goes here, outside its own callbacks
+        StopStream();
+        pa_context_set_state_callback(m_context, nullptr, nullptr);
+        pa_context_unref(m_context);
+        m_context = nullptr;
+    }
     m_context = pa_context_new(m_api, kProgramName);
     if (!m_context) {
         SayOnce(m_saidPulse, "cannot create a PulseAudio context");
@@ -287,11 +295,17 @@ void CCaptureCompanion::ConnectPulse() {
         m_context,
         [](pa_context*, void* self) { static_cast<CCaptureCompanion*>(self)->OnContextState(); },
         this);
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-        OnContextState();
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        SayOnce(m_saidPulse, std::string("no PulseAudio server (or PipeWire's pulse server): ") +
+                                 pa_strerror(pa_context_errno(m_context)) +
+                                 "; trying again every 5 s");
+        ScheduleReconnect();
+    }
 }
 
 void CCaptureCompanion::OnContextState() {
+    if (!m_context)
+        return;
     switch (pa_context_get_state(m_context)) {
     case PA_CONTEXT_READY:
         m_saidPulse = false;
@@ -303,11 +317,7 @@ void CCaptureCompanion::OnContextState() {
         SayOnce(m_saidPulse, std::string("no PulseAudio server (or PipeWire's pulse server): ") +
                                  pa_strerror(pa_context_errno(m_context)) +
                                  "; trying again every 5 s");
-        m_stream = nullptr; // the context takes its streams with it
-        pa_context_set_state_callback(m_context, nullptr, nullptr);
-        pa_context_unref(m_context);
-        m_context = nullptr;
-        ScheduleReconnect();
+        ScheduleReconnect(); // the context is replaced there
         break;
     default:
         break;
