@@ -301,3 +301,25 @@ TEST_F(LinkTest, AStuckLevelStreamStopsTheCompanion) {
 
 } // namespace
 } // namespace vpc::panels
+
+namespace vpc::panels {
+namespace {
+
+TEST(LinkWithoutRuntimeFolder, NothingIsStartedAndTheReasonIsSaidOnce) {
+    std::vector<QString> said;
+    CAudioRecordLink::Handlers handlers;
+    handlers.problem = [&](CAudioRecordLink::Problem, const QString& text) {
+        said.push_back(text);
+    };
+    CAudioRecordLink link(VPC_AUDIO_CAPTURE_PROGRAM, std::string(), std::move(handlers));
+    EXPECT_FALSE(link.LaunchAudioRecord());
+    EXPECT_FALSE(link.LaunchAudioRecord());
+    EXPECT_FALSE(link.ConnectAudioRecord());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(link.Launches(), 0);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_TRUE(said[0].contains(QStringLiteral("XDG_RUNTIME_DIR"))) << said[0].toStdString();
+}
+
+} // namespace
+} // namespace vpc::panels

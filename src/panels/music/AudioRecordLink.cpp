@@ -99,6 +99,8 @@ bool CAudioRecordLink::LaunchAudioRecord() {
             this, [this, text] { Report(Problem::Missing, text); }, Qt::QueuedConnection);
         return false;
     };
+    if (m_runtimeFolder.empty())
+        return missing(QStringLiteral("XDG_RUNTIME_DIR is not set: no place for its socket"));
     if (!Executable(m_program))
         return missing(QStringLiteral("no such program"));
     posix_spawn_file_actions_t actions;
