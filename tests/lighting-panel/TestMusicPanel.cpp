@@ -3,6 +3,7 @@
 // panel shows.
 #include "LightingTestSupport.h"
 
+#include "MusicLighting.h"
 #include "MusicRoutes.h"
 
 #include <QAbstractButton>
@@ -168,6 +169,71 @@ TEST_F(MusicPanel, PresetColoursAndBackgroundOff) {
 
     QTest::mouseClick(Part<QAbstractButton>("music_setting_btn"), Qt::LeftButton);
     EXPECT_EQ(windowsOpened, 1);
+}
+
+// Level frames through music lighting reach the keypad's lighting engine: silence (identical
+// frames) leaves the keys at the background colour, music lights them in the bar colour.
+TEST_F(MusicPanel, LevelFramesLightTheKeysInMusicMode) {
+    Connect();
+    data::LightInfo info = Keyboard()->GetLightInfo();
+    info.selectItem = 21;
+    info.light = 4;
+    Keyboard()->ProfileData().SetLightInfo(info);
+    data::AudioLightInfo audio;
+    audio.audioMode = 0; // columns
+    audio.fgColorR = 201;
+    audio.fgColorG = 102;
+    audio.fgColorB = 51;
+    audio.colorTypeFlags = 1; // background 0, 0, 0
+    Keyboard()->ProfileData().SetAudioLightInfo(audio);
+    Keyboard()->SaveProfile();
+    Keyboard()->LoadProfile();
+    Keyboard()->ApplyLightSettings();
+
+    QTemporaryDir user;
+    CMusicLighting::Services services;
+    services.connectedDevices = [this](int type) {
+        std::vector<devices::CCorvaneUSBDevice*> devices;
+        if (type == 1)
+            devices.push_back(Keyboard());
+        return devices;
+    };
+    CMusicLighting music(std::move(services), "/nonexistent/vorna-audio-capture",
+                         user.path().toStdString(), VPC_TEST_DEFAULT_DATA_DIR,
+                         user.path().toStdString());
+    const auto frame = [](std::int32_t value) {
+        std::vector<std::uint8_t> bytes(125 * 4);
+        for (std::size_t i = 0; i < 125; ++i)
+            std::memcpy(bytes.data() + i * 4, &value, 4);
+        return bytes;
+    };
+    const auto anyLit = [this] {
+        for (int i = 0; i < Keyboard()->LedCapacity(); ++i) {
+            const lighting::LedColor c = Keyboard()->GetLedColor(i);
+            if (c.red || c.green || c.blue)
+                return true;
+        }
+        return false;
+    };
+    for (int i = 0; i < 30; ++i) { // silence: the same frame again and again
+        music.OnLevelFrame(frame(0));
+        QTest::qWait(15);
+    }
+    EXPECT_FALSE(anyLit()) << "silence leaves every key at the background colour";
+    int n = 0;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            music.OnLevelFrame(frame(++n % 2 ? 1800 : 0)); // every value moves by 1800
+            return anyLit();
+        },
+        5000))
+        << "music lights keys";
+    bool barColour = false;
+    for (int i = 0; i < Keyboard()->LedCapacity(); ++i) {
+        const lighting::LedColor c = Keyboard()->GetLedColor(i);
+        barColour |= c.red > c.green && c.green > c.blue && c.blue > 0;
+    }
+    EXPECT_TRUE(barColour) << "the keys take the foreground's hue";
 }
 
 } // namespace
