@@ -277,8 +277,15 @@ bool CCaptureCompanion::Send(std::uint32_t tag, const void* payload, std::size_t
 void CCaptureCompanion::ConnectPulse() {
     if (m_context) {
         const pa_context_state_t state = pa_context_get_state(m_context);
-        if (state != PA_CONTEXT_FAILED && state != PA_CONTEXT_TERMINATED)
+        if (state != PA_CONTEXT_FAILED && state != PA_CONTEXT_TERMINATED) {
+            // the server is there: a recording that failed (no monitor yet) is tried again
+            if (m_stream && pa_stream_get_state(m_stream) == PA_STREAM_FAILED) {
+                StopStream();
+                if (m_levelsWanted)
+                    StartStream();
+            }
             return;
+        }
         // the failed context goes here, outside its own callbacks
         StopStream();
         pa_context_set_state_callback(m_context, nullptr, nullptr);
@@ -348,11 +355,14 @@ void CCaptureCompanion::StartStream() {
         m_stream,
         [](pa_stream* stream, void* self) {
             auto* companion = static_cast<CCaptureCompanion*>(self);
-            if (pa_stream_get_state(stream) == PA_STREAM_FAILED)
+            if (pa_stream_get_state(stream) == PA_STREAM_FAILED) {
                 companion->SayOnce(
                     companion->m_saidRecord,
                     "cannot record the default output's monitor: " +
-                        std::string(pa_strerror(pa_context_errno(companion->m_context))));
+                        std::string(pa_strerror(pa_context_errno(companion->m_context))) +
+                        "; trying again every 5 s");
+                companion->ScheduleReconnect();
+            }
         },
         this);
     pa_buffer_attr attributes{};

@@ -234,7 +234,12 @@ void CAudioRecordLink::Disconnect(bool unexpected) {
     }
     if (fd < 0)
         return;
-    delete m_notifier;
+    if (m_notifier) {
+        // this may run inside the notifier's own signal: it goes when that is over
+        m_notifier->setEnabled(false);
+        m_notifier->deleteLater();
+        m_notifier = nullptr;
+    }
     close(fd);
     const auto lived = std::chrono::milliseconds(NowMs() - m_connectedAt);
     if (unexpected && !m_stopRequested)
