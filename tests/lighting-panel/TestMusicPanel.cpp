@@ -9,7 +9,9 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QSlider>
 
 namespace vpc::panels::test {
 namespace {
@@ -169,6 +171,27 @@ TEST_F(MusicPanel, PresetColoursAndBackgroundOff) {
 
     QTest::mouseClick(Part<QAbstractButton>("music_setting_btn"), Qt::LeftButton);
     EXPECT_EQ(windowsOpened, 1);
+}
+
+TEST_F(MusicPanel, ColourSlidersGoToTheCompanionAndShowTheirValue) {
+    Connect();
+    auto* modes = Part<QComboBox>("light_combo_modeSelect");
+    ASSERT_NE(modes, nullptr);
+    modes->setCurrentIndex(21); // the music page is shown
+    auto* red = Part<QSlider>("R_light_slider");
+    auto* blue = Part<QSlider>("B_light_slider");
+    ASSERT_NE(red, nullptr);
+    ASSERT_NE(blue, nullptr);
+    ASSERT_TRUE(red->isVisible());
+    QTest::keyClick(red, Qt::Key_Home);
+    QTest::keyClick(blue, Qt::Key_PageDown);
+    ASSERT_EQ(sliders.size(), 2u);
+    EXPECT_EQ(sliders[0], (std::pair<int, int>{0, 0}));
+    EXPECT_EQ(sliders[1], (std::pair<int, int>{2, blue->value()}));
+    EXPECT_LT(blue->value(), 255);
+    EXPECT_EQ(Part<QLabel>("R_light_label")->text(), QStringLiteral("R 0"));
+    EXPECT_EQ(Part<QLabel>("B_light_label")->text(), QStringLiteral("B %1").arg(blue->value()));
+    EXPECT_EQ(Part<QLabel>("G_light_label")->text(), QStringLiteral("G 255"));
 }
 
 // Level frames through music lighting reach the keypad's lighting engine: silence (identical
