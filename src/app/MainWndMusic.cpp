@@ -11,6 +11,10 @@
 #include "MusicLighting.h"
 #include "MusicRoutes.h"
 #include "MusicWnd.h"
+#include "SkinResources.h"
+
+#include <memory>
+#include <utility>
 
 void CMainWnd::StartMusicLighting() {
     if (m_music) {
@@ -27,8 +31,14 @@ void CMainWnd::StartMusicLighting() {
         return connected;
     };
     // said once per kind of trouble, on the UI thread; the watchdog keeps trying meanwhile
-    services.notice = [](const QString& text) {
+    services.notice = [this, noted = std::make_shared<bool>(false)](const QString& text) {
         qCWarning(lcApp, "Music lighting: %s", qPrintable(text));
+        if (std::exchange(*noted, true)) {
+            return; // one note a run; the log has each kind
+        }
+        const CSkinResources& skin = CSkinResources::Instance();
+        m_tray.ShowNote(skin.Translate(QStringLiteral("music_title_text")),
+                        skin.Translate(QStringLiteral("music_companion_note_text")));
     };
     m_music = std::make_unique<vpc::panels::CMusicLighting>(
         std::move(services), vpc::panels::CAudioRecordLink::FindProgram(),
