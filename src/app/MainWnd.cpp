@@ -22,6 +22,7 @@
 #include "MacroControlUI.h"
 #include "MenuWnd.h"
 #include "MouseRoutes.h"
+#include "MusicLighting.h"
 #include "MsgWnd.h"
 #include "ProfileRoutes.h"
 #include "SetWnd.h"
@@ -111,6 +112,7 @@ void CMainWnd::OnWindowInit() {
         qCInfo(lcApp, "No system tray: the close button minimises the window");
     }
     StartDevices();
+    StartMusicLighting();
     // the language the user chose last time (English when there is none)
     ApplyLanguage(m_language.GetStoredLanguageIndex());
     RefreshNoDeviceHint();
@@ -358,6 +360,9 @@ void CMainWnd::ClosePopupWindows() {
     if (m_setWnd) {
         m_setWnd->Close(0);
     }
+    if (m_musicWnd) {
+        m_musicWnd->Close(0);
+    }
 }
 
 void CMainWnd::ApplySkin(const SkinChangedParam& param) {
@@ -486,6 +491,7 @@ void CMainWnd::RegisterRoutes() {
     profileServices.showMessage = [this](const QString& textId, int buttonMode) {
         return ShowMessageBox(this, QString(), textId, PaintManager().GetDPI(), true, buttonMode);
     };
+    profileServices.resetMusicSettings = [this] { ResetMusicSettings(); };
     vpc::panels::RegisterProfileRoutes(m_dispatcher.Routes(), std::move(profileServices));
     vpc::panels::RegisterLightingRoutes(m_dispatcher.Routes(), {[this] { SynchroniseLighting(); }});
     vpc::panels::MouseRouteServices mouseServices;
@@ -568,6 +574,7 @@ void CMainWnd::RegisterRoutes() {
                                                                vpc::panels::macro::TimeMode mode) {
         vpc::panels::StartMacroRecording(panel, hookMode, mode, m_macroServices);
     });
+    RegisterMusicRoutes();
 }
 
 void CMainWnd::ArmHooks(int hookMode, bool arm) {
@@ -850,6 +857,7 @@ void CMainWnd::EndGameLighting() {
 }
 
 void CMainWnd::OnSuspending() {
+    StopMusicLighting(false);
     m_poweredOn = false;
     SetLightControlAll(false);
 }
@@ -921,6 +929,7 @@ void CMainWnd::StartDevices() {
 }
 
 void CMainWnd::StopWorkers() {
+    StopMusicLighting();
     m_syncThread.Stop();
     if (m_deviceList) {
         m_deviceList->StopWorkers();

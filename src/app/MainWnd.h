@@ -29,6 +29,9 @@ namespace vpc::devices {
 class CCorvaneUSBDevice;
 class CDeviceList;
 } // namespace vpc::devices
+namespace vpc::panels {
+class CMusicLighting;
+}
 
 class CMainWnd : public WindowImplBase {
     Q_OBJECT
@@ -137,6 +140,12 @@ public:
     void OnResumed();
     bool IsPoweredOn() const { return m_poweredOn; }
 
+    // Music and screen-colour lighting (MainWndMusic.cpp): the capture companion and its
+    // watchdog, and the music style window (modal; a request while one is open is ignored).
+    vpc::panels::CMusicLighting* MusicLighting() const { return m_music.get(); }
+    void OpenMusicWindow();
+    bool IsMusicWindowOpen() const { return !m_musicWnd.isNull(); }
+
 signals:
     // Tells other programs whether this program drives the lighting (enable 1).
     void lightControlNotify(int request, int enable);
@@ -178,6 +187,12 @@ private:
     void PublishSyncDevices();
     bool HasSyncTargets();
     void ApplySyncColor(const SyncColor& color);
+    void StartMusicLighting();
+    // At program end the watchdog ends too; on a power event only the companion is stopped.
+    void StopMusicLighting(bool programEnds = true);
+    void RegisterMusicRoutes();
+    // "device_reset_btn" confirmed: the default music settings.
+    void ResetMusicSettings();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -214,4 +229,6 @@ private:
     vpc::panels::KeySetRouteServices m_keySetServices;
     QPointer<vpc::panels::CMacroControlUI> m_recordingPanel;
     vpc::data::CLanguageSettings m_language = vpc::data::CLanguageSettings::FromDataFolders();
+    std::unique_ptr<vpc::panels::CMusicLighting> m_music;
+    QPointer<WindowImplBase> m_musicWnd;
 };

@@ -38,3 +38,8 @@ void CTrayIcon::Hide() {
 bool CTrayIcon::IsShown() const {
     return m_icon && m_icon->isVisible();
 }
+
+void CTrayIcon::ShowNote(const QString& title, const QString& text) {
+    if (IsShown())
+        m_icon->showMessage(title, text, QSystemTrayIcon::Warning, 8000);
+}

@@ -16,6 +16,8 @@ public:
     bool Show(const QIcon& icon, const QString& toolTip);
     void Hide();
     bool IsShown() const;
+    // A note beside the icon that goes by itself (nothing when the icon is not shown).
+    void ShowNote(const QString& title, const QString& text);
     // Whether the desktop offers a system tray at all.
     static bool IsTrayAvailable();
 

@@ -13,7 +13,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 deb=$(ls "$work"/vorna-control-center_*.deb)
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
 app=com.vornapad.QMT58ControlCenter
-for file in /usr/bin/vorna-control-center /usr/bin/vorna-ctl \
+for file in /usr/bin/vorna-control-center /usr/bin/vorna-ctl /usr/bin/vorna-audio-capture \
+    /usr/share/vorna-control-center/skin/layout/music.ui \
     /usr/share/vorna-control-center/skin/res.xml /usr/share/vorna-control-center/DefaultData/ \
     /usr/share/vorna-control-center/DefaultData/UpdateServer.config \
     /usr/share/vorna-control-center/skin/layout/setwnd.ui \
@@ -26,7 +27,7 @@ done
 grep -q "^/usr/bin/vpc-\|/tests/\|/build/" "$work/files" && fail "build tools or tests in the package"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6core6 libqt6widgets6 libqt6dbus6 libqt6gui6 libqt6svg6 libqt6network6 libjsoncpp libcurl4 ca-certificates libstdc++6 libc6; do
+for library in libpulse0 libfftw3-single3 libxcb1 libqt6core6 libqt6widgets6 libqt6dbus6 libqt6gui6 libqt6svg6 libqt6network6 libjsoncpp libcurl4 ca-certificates libstdc++6 libc6; do
     echo "$depends" | grep -q "$library" || fail "Depends lacks $library: $depends"
 done
 dpkg-deb -e "$deb" "$work/control"

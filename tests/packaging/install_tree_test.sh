@@ -21,7 +21,7 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work
 
 app=com.vornapad.QMT58ControlCenter
 for file in \
-    bin/vorna-control-center bin/vorna-ctl \
+    bin/vorna-control-center bin/vorna-ctl bin/vorna-audio-capture \
     share/vorna-control-center/DefaultData \
     share/vorna-control-center/skin/res.xml \
     share/applications/$app.desktop \
@@ -36,6 +36,7 @@ for file in \
     [ -e "$prefix/$file" ] || fail "$file is not installed"
 done
 [ -x "$prefix/bin/vorna-ctl" ] || fail "vorna-ctl is not executable"
+[ -x "$prefix/bin/vorna-audio-capture" ] || fail "the capture companion is not executable"
 python3 -c 'import struct,sys; b=open(sys.argv[1],"rb").read(24); assert b[:8]==b"\x89PNG\r\n\x1a\n" and struct.unpack(">II", b[16:24])==(48,48)' \
     "$prefix/share/icons/hicolor/48x48/apps/$app.png" || fail "the 48 px icon is not a 48 x 48 PNG"
 grep -qx "Exec=$prefix/bin/vorna-control-center --minimized" "$prefix/share/dbus-1/services/$app.service" \

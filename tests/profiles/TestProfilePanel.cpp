@@ -58,12 +58,12 @@ protected:
         ASSERT_TRUE(skin.SetResourcePath(QStringLiteral(VPC_TEST_SKIN_DIR "/")));
         ASSERT_TRUE(skin.LoadLanguage("English", "language/en.json"));
         current = {&page, kKeyboardType};
-        RegisterProfileRoutes(dispatcher.Routes(), {[this](const QString& textId, int buttonMode) {
-                                                        return ShowMessageBox(&page, {}, textId, 96,
-                                                                              true, buttonMode);
-                                                    },
-                                                    [this](QWidget*) { return importFile; },
-                                                    [this](QWidget*) { return exportFile; }});
+        RegisterProfileRoutes(dispatcher.Routes(),
+                              {[this](const QString& textId, int buttonMode) {
+                                   return ShowMessageBox(&page, {}, textId, 96, true, buttonMode);
+                               },
+                               [this](QWidget*) { return importFile; },
+                               [this](QWidget*) { return exportFile; }, [this] { ++musicResets; }});
         auto* layout = new QVBoxLayout(&page); // owned by the page
         panel = new CDeviceProfileUI(&page);   // owned by the page
         layout->addWidget(panel);
@@ -119,6 +119,7 @@ protected:
     DispatchingWindow window{dispatcher};
     QString importFile;
     QString exportFile;
+    int musicResets = 0;
     QString shownMessage;
 };
 
@@ -247,6 +248,7 @@ TEST_F(ProfilePanelTest, ResetAsksFirstAndThenReloadsTheDevice) {
               "Restore the default settings? The changes made in this profile will be lost.");
     EXPECT_EQ(data::ReadJsonFile(file), changed);
     EXPECT_EQ(device_.resets, 0);
+    EXPECT_EQ(musicResets, 0);
 
     AnswerNextMessage("confirm_btn");
     Click("device_reset_btn");
@@ -255,6 +257,7 @@ TEST_F(ProfilePanelTest, ResetAsksFirstAndThenReloadsTheDevice) {
     expected["profileUUID"] = ListedId(0);
     EXPECT_EQ(data::ReadJsonFile(file), expected);
     EXPECT_EQ(device_.resets, 1);
+    EXPECT_EQ(musicResets, 1) << "the music settings are reset with the profile";
 }
 
 TEST_F(ProfilePanelTest, ImportAndExportThroughTheButtons) {

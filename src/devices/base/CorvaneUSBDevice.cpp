@@ -344,18 +344,19 @@ void CCorvaneUSBDevice::SetLightInfo(std::uint32_t w0, std::uint32_t w1, std::ui
 
 void CCorvaneUSBDevice::SetAudioLightInfo(int mode, int foreground, int background) {
     m_audioLight = {mode, foreground, background};
-    if (m_lightPanel) {
-        m_lightPanel->setProperty("audioMode", mode);
-        m_lightPanel->setProperty("audioForeground", foreground);
-        m_lightPanel->setProperty("audioBackground", background);
+    if (QWidget* panel = m_lightPanel ? m_lightPanel.data() : LightPanel()) {
+        panel->setProperty("audioMode", mode);
+        panel->setProperty("audioForeground", foreground);
+        panel->setProperty("audioBackground", background);
     }
 }
 
 std::array<int, 3> CCorvaneUSBDevice::GetAudioLightInfo() {
-    if (m_lightPanel && m_lightPanel->property("audioMode").isValid()) {
-        m_audioLight = {m_lightPanel->property("audioMode").toInt(),
-                        m_lightPanel->property("audioForeground").toInt(),
-                        m_lightPanel->property("audioBackground").toInt()};
+    const QWidget* panel = m_lightPanel ? m_lightPanel.data() : LightPanel();
+    if (panel && panel->property("audioMode").isValid()) {
+        m_audioLight = {panel->property("audioMode").toInt(),
+                        panel->property("audioForeground").toInt(),
+                        panel->property("audioBackground").toInt()};
     }
     return m_audioLight;
 }

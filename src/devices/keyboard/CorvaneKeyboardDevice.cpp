@@ -165,7 +165,16 @@ void CCorvaneKeyboardDevice::RefreshPanel() {
                                              (std::uint32_t{m_lightInfo.green} << 8) |
                                              m_lightInfo.blue);
         panel->setProperty("customGroup", m_lightInfo.customGroup);
-        panel->setProperty("audioMode", m_audio.audioMode);
+    }
+    {
+        // the music settings as the three words the lighting panel shows
+        const data::AudioLightInfo a = m_profile.GetAudioLightInfo();
+        const auto word = [](std::uint32_t b0, std::uint32_t b1, std::uint32_t b2,
+                             std::uint32_t b3) { return b0 | b1 << 8 | b2 << 16 | b3 << 24; };
+        CCorvaneUSBDevice::SetAudioLightInfo(
+            static_cast<int>(word(a.audioMode, a.bkColorR, a.bkColorG, a.bkColorB)),
+            static_cast<int>(word(a.fgColorR, a.fgColorG, a.fgColorB, a.sevenColorFlags ? 1 : 0)),
+            a.colorTypeFlags ? 1 : 0);
     }
     ShowLightInfoOnPanel();
     ShowWinLock(m_system.winFlag != 0);

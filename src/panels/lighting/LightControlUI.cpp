@@ -87,6 +87,8 @@ void CLightControlUI::BuildContent() {
                       "light_zzcc_mode_text", kZZCCModes);
     FillNumberedItems(Part(QStringLiteral("light_combo_custommodeSelect")).as<QComboBox>(),
                       "light_custom_group_text", kCustomGroupItems);
+    FillNumberedItems(Part(QStringLiteral("light_combo_audiomodeSelect")).as<QComboBox>(),
+                      "light_audio_mode_text", kMusicVariants);
     // what the device said while there were no controls, in its order
     const std::vector<QByteArray> deferred = std::exchange(m_deferred, {});
     for (const QByteArray& what : deferred) {
@@ -440,7 +442,103 @@ void CLightControlUI::OnDeviceProperty(const QByteArray& name) {
         ShowZZCCMode(value.toInt());
     } else if (name == "customGroup") {
         ShowCustomGroup(value.toInt());
+    } else if (name == "audioMode" || name == "audioForeground" || name == "audioBackground") {
+        ShowMusicFromProperties();
     }
+}
+
+// --- music settings ------------------------------------------------------------------------
+
+void CLightControlUI::ShowMusicFromProperties() {
+    const auto word = [this](const char* name) {
+        return static_cast<std::uint32_t>(property(name).toLongLong() & 0xFFFFFFFFLL);
+    };
+    ShowMusicSettings(word("audioMode"), word("audioForeground"), word("audioBackground"));
+}
+
+const char* CLightControlUI::MusicColorEditName(int component) {
+    switch (component) {
+    case kRed:
+        return "deng_audioedit_R";
+    case kGreen:
+        return "deng_audioedit_G";
+    case kBlue:
+        return "deng_audioedit_B";
+    default:
+        return nullptr;
+    }
+}
+
+void CLightControlUI::ShowMusicSettings(std::uint32_t word0, std::uint32_t word1,
+                                        std::uint32_t word2) {
+    m_musicWords = {word0, word1, word2};
+    const MusicSettings settings = MusicSettings::FromWords(m_musicWords);
+    CControlUI variants = Part(QStringLiteral("light_combo_audiomodeSelect"));
+    CControlUI background = Part(QStringLiteral("audio_BkColor_check"));
+    CControlUI foreground = Part(QStringLiteral("audio_FgColor_check"));
+    CControlUI sevenColor = Part(QStringLiteral("deng_7audiocolor_check"));
+    if (!variants || !background || !foreground || !sevenColor) {
+        qWarning(" SetAudioLightInfo control is NULL");
+        return;
+    }
+    variants.SelectItem(settings.variant, false);
+    background.Selected(!settings.editsForeground, false);
+    foreground.Selected(settings.editsForeground, false);
+    sevenColor.SetEnabled(settings.editsForeground);
+    sevenColor.Selected(settings.editsForeground && settings.sevenColor, false);
+    const std::uint32_t argb = settings.EditedColor();
+    for (int c = kRed; c <= kBlue; ++c)
+        SetMusicColorText(c, QString::number((argb >> (16 - 8 * c)) & 0xFF));
+    if (CControlUI palette = Part(QStringLiteral("deng_audioColor_Pallet")))
+        palette.SetSelectColor(argb);
+    PaintSwatch(Part(QStringLiteral("deng_audiocolordp_btn")).widget(), argb);
+    const bool colorsUsed = settings.variant != kMusicVariantWithoutColors;
+    Part(QStringLiteral("light_audiocolor_layout")).SetEnabled(colorsUsed);
+    Part(QStringLiteral("audiocolorpallet_layout")).SetEnabled(colorsUsed);
+}
+
+MusicWords CLightControlUI::ReadMusicSettings(bool takeColor) {
+    const CControlUI variants = Part(QStringLiteral("light_combo_audiomodeSelect"));
+    const CControlUI background = Part(QStringLiteral("audio_BkColor_check"));
+    const CControlUI foreground = Part(QStringLiteral("audio_FgColor_check"));
+    const CControlUI sevenColor = Part(QStringLiteral("deng_7audiocolor_check"));
+    const CControlUI swatch = Part(QStringLiteral("deng_audiocolordp_btn"));
+    if (!variants || !background || !foreground || !sevenColor || !swatch) {
+        qWarning("GetAudioLightInfo control is NULL");
+        return m_musicWords;
+    }
+    MusicSettings settings = MusicSettings::FromWords(m_musicWords);
+    settings.variant = static_cast<std::uint8_t>(std::clamp(variants.GetCurSel(), 0, 255));
+    settings.sevenColor = sevenColor.IsSelected();
+    // the check that became selected wins
+    if (settings.editsForeground)
+        settings.editsForeground = !background.IsSelected();
+    else
+        settings.editsForeground = !(background.IsSelected() && !foreground.IsSelected());
+    if (takeColor)
+        settings.SetEditedColor(swatch.GetBkColor());
+    m_musicWords = settings.ToWords();
+    return m_musicWords;
+}
+
+std::uint32_t CLightControlUI::GetMusicPresetColor(int n) const {
+    const CControlUI button = Part(QStringLiteral("audiocolor_option_%1").arg(n));
+    return button ? button.GetBkColor() : 0;
+}
+
+std::uint32_t CLightControlUI::GetMusicPaletteColor() const {
+    const CControlUI palette = Part(QStringLiteral("deng_audioColor_Pallet"));
+    return palette ? palette.GetSelectColor() : 0xFF000000u;
+}
+
+QString CLightControlUI::GetMusicColorText(int component) const {
+    const char* name = MusicColorEditName(component);
+    return name ? Part(QString::fromLatin1(name)).GetText() : QString();
+}
+
+void CLightControlUI::SetMusicColorText(int component, const QString& text) {
+    if (const char* name = MusicColorEditName(component))
+        Part(QString::fromLatin1(name)).SetText(text);
 }
 
 // --- helpers -----------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ControlUI.h"
+#include "MusicWords.h"
 #include "lighting/LightTypes.h"
 
 #include <QHash>
@@ -75,6 +76,21 @@ public:
     bool IsSameModeAllowed() const { return m_sameModeAllowed; }
     void SetModeLayout(int mode);
 
+    // Music settings: shows the three words (variant, colour checks, the edited colour in the
+    // boxes, palette and swatch; both colour groups disabled for variant 3), all without
+    // notifications; reads them back from the controls (with takeColor, the swatch's colour
+    // becomes the edited colour).
+    static constexpr int kMusicVariants = 7;
+    static constexpr int kMusicVariantWithoutColors = 3;
+    void ShowMusicSettings(std::uint32_t word0, std::uint32_t word1, std::uint32_t word2);
+    MusicWords ReadMusicSettings(bool takeColor);
+    MusicWords MusicSettingsShown() const { return m_musicWords; }
+    std::uint32_t GetMusicPresetColor(int n) const;
+    std::uint32_t GetMusicPaletteColor() const;
+    QString GetMusicColorText(int component) const;
+    void SetMusicColorText(int component, const QString& text);
+    static const char* MusicColorEditName(int component);
+
     // Shows the three components of a colour in the boxes and paints "deng_colordp_btn".
     void ShowColorComponents(std::uint32_t argb);
     // A control of the panel by name (ignoring case), looked up once and kept.
@@ -107,8 +123,11 @@ private:
     mutable QHash<QString, QPointer<QWidget>> m_parts;
     std::vector<QByteArray> m_deferred; // property names, and "record" for the last record
     std::array<std::uint32_t, 3> m_deferredRecord{};
+    void ShowMusicFromProperties();
+
     int m_deviceKind = 0;
     bool m_sameModeAllowed = false;
+    MusicWords m_musicWords{};
 };
 
 // Paints a swatch button: its background colour (CControlUI::SetBkColor) and a style that shows it.

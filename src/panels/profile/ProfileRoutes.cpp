@@ -69,11 +69,14 @@ void RegisterProfileRoutes(CRouteTable& table, ProfileRouteServices services) {
         if (!path.isEmpty())
             panel.ExportProfile(path);
     });
-    addClick("device_reset_btn", [ask](CDeviceProfileUI& panel) {
+    addClick("device_reset_btn", [ask, shared](CDeviceProfileUI& panel) {
         if (ask(QStringLiteral("message_text_22"), 1) != 1)
             return;
-        if (panel.ResetProfile())
+        if (panel.ResetProfile()) {
             panel.RequestResetReload();
+            if (shared->resetMusicSettings)
+                shared->resetMusicSettings();
+        }
     });
     addClick("device_profile_edit_save_btn", [ask](CDeviceProfileUI& panel) {
         const QString name = panel.GetNameEditText();

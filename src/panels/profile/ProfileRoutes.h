@@ -19,6 +19,8 @@ struct ProfileRouteServices {
     // system file dialogs are used.
     std::function<QString(QWidget* parent)> chooseImportFile;
     std::function<QString(QWidget* parent)> chooseExportFile;
+    // After a confirmed profile reset: the music lighting settings from their default file.
+    std::function<void()> resetMusicSettings;
 };
 
 void RegisterProfileRoutes(CRouteTable& table, ProfileRouteServices services);
