@@ -22,8 +22,8 @@
 #include "MacroControlUI.h"
 #include "MenuWnd.h"
 #include "MouseRoutes.h"
-#include "MusicLighting.h"
 #include "MsgWnd.h"
+#include "MusicLighting.h"
 #include "ProfileRoutes.h"
 #include "SetWnd.h"
 #include "ShootRoutes.h"
@@ -167,6 +167,7 @@ LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
     }
     if (m_deviceList && m_deviceList->HandleDeviceMessage(message, wParam, lParam)) {
         m_syncThread.CheckTargets(); // a synchronised device may have come back
+        FollowDeviceModes();
         if (message == vpc::devices::kUmDeviceArrived) {
             qCInfo(lcApp, "Device arrived in slot %d", static_cast<int>(wParam));
         } else if (message == vpc::devices::kUmDeviceRemoved) {

@@ -187,6 +187,9 @@ private:
     void PublishSyncDevices();
     bool HasSyncTargets();
     void ApplySyncColor(const SyncColor& color);
+    // Music capture follows the devices' modes: each device's mode changes are followed, and
+    // a device that came or went changes what is captured.
+    void FollowDeviceModes();
     void StartMusicLighting();
     // At program end the watchdog ends too; on a power event only the companion is stopped.
     void StopMusicLighting(bool programEnds = true);

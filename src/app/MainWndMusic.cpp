@@ -44,7 +44,19 @@ void CMainWnd::StartMusicLighting() {
         std::move(services), vpc::panels::CAudioRecordLink::FindProgram(),
         vpc::audiocapture::RuntimeFolder(), vpc::data::GetDefaultDataFolder(),
         vpc::data::GetUserDataRoot());
+    FollowDeviceModes();
     m_music->Start();
+}
+
+void CMainWnd::FollowDeviceModes() {
+    if (!m_music || !m_deviceList) {
+        return;
+    }
+    for (vpc::devices::CCorvaneUSBDevice* device : m_deviceList->DeviceObjects()) {
+        connect(device, &vpc::devices::CCorvaneUSBDevice::lightModeChanged, m_music.get(),
+                &vpc::panels::CMusicLighting::UpdateCaptureNeed, Qt::UniqueConnection);
+    }
+    m_music->UpdateCaptureNeed();
 }
 
 void CMainWnd::StopMusicLighting(bool programEnds) {

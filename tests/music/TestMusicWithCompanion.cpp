@@ -63,6 +63,12 @@ TEST(MusicWithCompanion, MusicPlayedBecomesKeyboardLevelsAndTheCompanionStopsAtT
     CMusicLighting music(std::move(services), VPC_AUDIO_CAPTURE_PROGRAM, server.Folder(),
                          VPC_TEST_DEFAULT_DATA_DIR, user.path().toStdString());
     music.Start();
+    // no keyboard shows music or screen colours: the companion captures nothing
+    EXPECT_FALSE(music.Link().LevelsWanted());
+    EXPECT_FALSE(music.Link().ScreenColorsWanted());
+    // as when a keyboard takes mode 21
+    music.Link().SetCaptureWanted(true, false);
+    deliveries = 0;
     ASSERT_TRUE(QTest::qWaitFor([&] { return music.Link().IsConnected(); }, 10000))
         << "the companion was started and connected";
     EXPECT_EQ(music.Link().Launches(), 1);

@@ -131,6 +131,11 @@ QWidget* CCorvaneUSBDevice::FindPageControl(const QString& name) const {
     return nullptr;
 }
 
+void CCorvaneUSBDevice::NoteLightMode(int mode) {
+    if (m_notedLightMode.exchange(mode) != mode)
+        emit lightModeChanged(mode);
+}
+
 void CCorvaneUSBDevice::SetUpKeyEditor(int deviceKind, const std::vector<std::string>& macroNames) {
     QWidget* editor = FindPageControl(QStringLiteral("KeySetControlItem"));
     if (!editor || editor->metaObject()->indexOfMethod("SetMacroNames(QStringList)") < 0)

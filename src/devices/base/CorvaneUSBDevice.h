@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -229,12 +230,17 @@ public:
     virtual void StopWorkers();
 
     bool IsLightThreadRunning() const { return m_lightThread && m_lightThread->IsRunning(); }
+    int NotedLightMode() const { return m_notedLightMode.load(); }
 
 signals:
     // Queued from a sync thread to the UI thread.
     void notificationArrived(int link, int usage);
+    // The device took another lighting mode (music and screen colour need the capture).
+    void lightModeChanged(int mode);
 
 protected:
+    // Says lightModeChanged when the mode differs from the last one said.
+    void NoteLightMode(int mode);
     // The light thread of the device class's engine: started afresh, stopped with the class's
     // debug line, and after each frame told whether anyone needs its passes.
     void StartLightThread(lighting::ILightEngine& engine);
@@ -266,6 +272,7 @@ protected:
     CDeviceLightState m_light;
 
 private:
+    std::atomic<int> m_notedLightMode{-1};
     std::array<std::uint8_t, kInfoBlockSize> m_info{};
     QPointer<QWidget> m_lightPanel;
     QPointer<QWidget> m_profilePanel;

@@ -503,6 +503,7 @@ void CCorvaneKeyboardDevice::TakeLightingState(const data::LightInfo& info) {
     m_engine.SetLightState(ToEngineSettings(m_lightInfo));
     if (lighting::IsLiveMode(m_lightInfo.selectItem))
         HurryLightFrames();
+    NoteLightMode(m_lightInfo.selectItem);
 }
 
 void CCorvaneKeyboardDevice::ApplyLightSettings() {

@@ -173,8 +173,11 @@ int CAudioRecordLink::OpenConnection() {
         return send(fd, record.data(), sizeof(record), MSG_DONTWAIT | MSG_NOSIGNAL) ==
                static_cast<ssize_t>(sizeof(record));
     };
-    const bool greeted = command(ac::kCmdHello, static_cast<std::int32_t>(getpid())) &&
-                         command(ac::kCmdStartScreenColors, 0) && command(ac::kCmdStartLevels, 0);
+    // the captures nobody needs stay off: an idle companion costs nothing
+    const bool greeted =
+        command(ac::kCmdHello, static_cast<std::int32_t>(getpid())) &&
+        command(m_wantScreenColors ? ac::kCmdStartScreenColors : ac::kCmdStopScreenColors, 0) &&
+        command(m_wantLevels ? ac::kCmdStartLevels : ac::kCmdStopLevels, 0);
     if (!greeted) {
         close(fd);
         return -1;
@@ -218,6 +221,13 @@ void CAudioRecordLink::Adopt(int fd) {
     connect(m_notifier, &QSocketNotifier::activated, this, &CAudioRecordLink::OnReadable);
     if (m_handlers.style)
         SendMusicStyle(m_handlers.style());
+}
+
+void CAudioRecordLink::SetCaptureWanted(bool levels, bool screenColors) {
+    if (m_wantScreenColors.exchange(screenColors) != screenColors)
+        SendCommand(screenColors ? ac::kCmdStartScreenColors : ac::kCmdStopScreenColors, 0);
+    if (m_wantLevels.exchange(levels) != levels)
+        SendCommand(levels ? ac::kCmdStartLevels : ac::kCmdStopLevels, 0);
 }
 
 bool CAudioRecordLink::IsConnected() const {

@@ -58,6 +58,11 @@ public:
     // Sends 2, 4 and 5 when connected: the companion stops and ends (the watchdog starts a new
     // one).
     void StopAudioRecord();
+    // Which captures the companion runs (both at first): a connection starts these and stops
+    // the others; a change is sent at once when connected. On the UI thread.
+    void SetCaptureWanted(bool levels, bool screenColors);
+    bool LevelsWanted() const { return m_wantLevels.load(); }
+    bool ScreenColorsWanted() const { return m_wantScreenColors.load(); }
     // A command (the slider values 6, 7, 8) or the style record; false when not connected or the
     // companion does not take it now.
     bool SendCommand(std::int32_t command, std::int32_t value);
@@ -101,6 +106,8 @@ private:
 
     QPointer<QSocketNotifier> m_notifier; // UI thread
     std::atomic<bool> m_answered{false};
+    std::atomic<bool> m_wantLevels{true};
+    std::atomic<bool> m_wantScreenColors{true};
     std::atomic<std::int64_t> m_connectedAt{0}; // steady clock, ms
     std::atomic<bool> m_stopRequested{false};
     std::atomic<pid_t> m_child{0};

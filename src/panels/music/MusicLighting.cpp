@@ -2,6 +2,7 @@
 
 #include "AudioCaptureProtocol.h"
 #include "CorvaneUSBDevice.h"
+#include "lighting/LightTypes.h"
 
 #include <QLoggingCategory>
 
@@ -30,8 +31,11 @@ CMusicLighting::CMusicLighting(Services services, std::string program, std::stri
     m_link = std::make_unique<CAudioRecordLink>(std::move(program), std::move(runtimeFolder),
                                                 std::move(handlers), this);
     m_quietTimer.setInterval(kQuietTimerMs);
-    connect(&m_quietTimer, &QTimer::timeout, this,
-            [this] { m_levels.OnTimer(CMusicLevels::Clock::now()); });
+    connect(&m_quietTimer, &QTimer::timeout, this, [this] {
+        m_levels.OnTimer(CMusicLevels::Clock::now());
+        if (!m_levels.IsDataActive())
+            m_quietTimer.stop(); // nothing to clear until frames come again
+    });
     m_connectTimer.setSingleShot(true);
     m_connectTimer.setInterval(kConnectDelayMs);
     connect(&m_connectTimer, &QTimer::timeout, this, [this] { m_link->ConnectAudioRecord(); });
@@ -46,8 +50,8 @@ void CMusicLighting::Start() {
         m_link->LaunchAudioRecord(); // a failure is said once; the watchdog tries again
     m_file.Open();
     SendMusicStyle(m_file.Current());
+    UpdateCaptureNeed();
     m_connectTimer.start();
-    m_quietTimer.start();
     m_link->StartWatchdog();
 }
 
@@ -58,8 +62,23 @@ void CMusicLighting::Stop() {
     m_link->StopAudioRecord();
 }
 
+void CMusicLighting::UpdateCaptureNeed() {
+    bool music = false;
+    bool screen = false;
+    if (m_services.connectedDevices) {
+        for (devices::CCorvaneUSBDevice* keyboard : m_services.connectedDevices(kKeyboard)) {
+            const int mode = keyboard->CurrentLightRecord().mode;
+            music = music || mode == lighting::mode::kMusic;
+            screen = screen || mode == lighting::mode::kScreenColor;
+        }
+    }
+    m_link->SetCaptureWanted(music, screen);
+}
+
 void CMusicLighting::OnLevelFrame(std::span<const std::uint8_t> bytes) {
     const CMusicLevels::FrameResult result = m_levels.OnFrame(bytes, CMusicLevels::Clock::now());
+    if (m_levels.IsDataActive() && !m_quietTimer.isActive())
+        m_quietTimer.start();
     if (result.stopCapture)
         m_link->StopAudioRecord(); // the watchdog starts a new companion
     if (!result.deliver || !m_services.connectedDevices)

@@ -56,6 +56,12 @@ public:
     // "R_light_slider", "G_light_slider", "B_light_slider" (component 0, 1, 2).
     void SendColorSlider(int component, int value);
 
+    // The companion captures only what a connected keyboard shows: music (mode 21) and the
+    // screen's colours (mode 31). Run when a device comes or goes or changes its mode.
+    void UpdateCaptureNeed();
+    // Timer 1067 runs only while level frames come in.
+    bool IsQuietTimerActive() const { return m_quietTimer.isActive(); }
+
     CAudioRecordLink& Link() { return *m_link; }
     CMusicLevels& Levels() { return m_levels; }
     CMusicSettingsFile& File() { return m_file; }
