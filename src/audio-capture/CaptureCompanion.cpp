@@ -341,8 +341,8 @@ void CCaptureCompanion::ScheduleReconnect() {
 void CCaptureCompanion::StartStream() {
     if (m_stream || !m_context || pa_context_get_state(m_context) != PA_CONTEXT_READY)
         return;
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, kSampleRate, 1};
-    m_stream = pa_stream_new(m_context, "level meter", &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, kSampleRate, 1};
+    m_stream = pa_stream_new(m_context, "level meter", &format, nullptr);
     if (!m_stream)
         return;
     pa_stream_set_read_callback(

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "AudioCaptureProtocol.h"
+#include "BandAnalyser.h"
 #include "ScreenSampler.h"
-#include "SpectrumAnalyser.h"
 
 #include <array>
 #include <cstdint>
@@ -90,7 +90,7 @@ private:
     bool m_levelsWanted = false;
     bool m_screenWanted = false;
     std::array<int, 3> m_screenWeights{255, 255, 255};
-    CSpectrumAnalyser m_analyser{kSampleRate, kFftSize};
+    CBandAnalyser m_analyser{kSampleRate, kFftSize};
     CNoiseGate m_gate;
     std::vector<float> m_samples; // the last kFftSize samples
     std::size_t m_newSamples = 0;

@@ -14,12 +14,12 @@ namespace vpc::audiocapture {
 
 using LevelFrame = std::array<std::int32_t, kFrameBands>;
 
-class CSpectrumAnalyser {
+class CBandAnalyser {
 public:
-    CSpectrumAnalyser(int sampleRate, int fftSize);
-    ~CSpectrumAnalyser();
-    CSpectrumAnalyser(const CSpectrumAnalyser&) = delete;
-    CSpectrumAnalyser& operator=(const CSpectrumAnalyser&) = delete;
+    CBandAnalyser(int sampleRate, int fftSize);
+    ~CBandAnalyser();
+    CBandAnalyser(const CBandAnalyser&) = delete;
+    CBandAnalyser& operator=(const CBandAnalyser&) = delete;
 
     int FftSize() const { return m_fftSize; }
     // samples: the last FftSize() samples, oldest first (fewer are padded with silence in front).

@@ -1,6 +1,6 @@
 // The companion's analysis without a sound server: a sine lands in the sub-band of its
 // frequency, and the noise gate turns silence and small changes into identical frames.
-#include "SpectrumAnalyser.h"
+#include "BandAnalyser.h"
 
 #include <gtest/gtest.h>
 
@@ -31,11 +31,11 @@ struct ToneCase {
     int band;
 };
 
-TEST(SpectrumAnalyser, AToneLandsInTheSubBandOfItsFrequency) {
+TEST(BandAnalyser, AToneLandsInTheSubBandOfItsFrequency) {
     for (const ToneCase c : {ToneCase{700, 59}, {1000, 67}, {2500, 86}, {5000, 100}}) {
         SCOPED_TRACE(c.hz);
-        EXPECT_EQ(CSpectrumAnalyser::BandOfFrequency(c.hz), c.band);
-        CSpectrumAnalyser analyser(48000, 4096);
+        EXPECT_EQ(CBandAnalyser::BandOfFrequency(c.hz), c.band);
+        CBandAnalyser analyser(48000, 4096);
         const LevelFrame frame = analyser.Analyse(Sine(c.hz, 0.5, 4096));
         EXPECT_EQ(Loudest(frame), c.band);
         // -6 dBFS: (60 - 6) * 25 = 1350, give or take the window's scalloping
@@ -44,16 +44,16 @@ TEST(SpectrumAnalyser, AToneLandsInTheSubBandOfItsFrequency) {
     }
 }
 
-TEST(SpectrumAnalyser, FrequenciesOutsideTheRangeHaveNoBand) {
-    EXPECT_EQ(CSpectrumAnalyser::BandOfFrequency(39.9), -1);
-    EXPECT_EQ(CSpectrumAnalyser::BandOfFrequency(40.0), 0);
-    EXPECT_EQ(CSpectrumAnalyser::BandOfFrequency(15999.0), 124);
-    EXPECT_EQ(CSpectrumAnalyser::BandOfFrequency(16000.0), -1);
+TEST(BandAnalyser, FrequenciesOutsideTheRangeHaveNoBand) {
+    EXPECT_EQ(CBandAnalyser::BandOfFrequency(39.9), -1);
+    EXPECT_EQ(CBandAnalyser::BandOfFrequency(40.0), 0);
+    EXPECT_EQ(CBandAnalyser::BandOfFrequency(15999.0), 124);
+    EXPECT_EQ(CBandAnalyser::BandOfFrequency(16000.0), -1);
 }
 
-TEST(SpectrumAnalyser, TheStyleWeighsTheThirdsOfTheBands) {
-    CSpectrumAnalyser plain(48000, 4096);
-    CSpectrumAnalyser styled(48000, 4096);
+TEST(BandAnalyser, TheStyleWeighsTheThirdsOfTheBands) {
+    CBandAnalyser plain(48000, 4096);
+    CBandAnalyser styled(48000, 4096);
     styled.SetStyle(9, 1, 0);                               // low x2.0, middle x0.4, high x0.2
     const std::vector<float> tone = Sine(1000, 0.05, 4096); // band 67: the middle third
     const int level = plain.Analyse(tone)[67];
@@ -61,8 +61,8 @@ TEST(SpectrumAnalyser, TheStyleWeighsTheThirdsOfTheBands) {
     EXPECT_NEAR(styled.Analyse(tone)[67], level * 0.4, 1.0);
 }
 
-TEST(SpectrumAnalyser, AShortWindowIsPaddedWithSilence) {
-    CSpectrumAnalyser analyser(48000, 4096);
+TEST(BandAnalyser, AShortWindowIsPaddedWithSilence) {
+    CBandAnalyser analyser(48000, 4096);
     const LevelFrame frame = analyser.Analyse(Sine(2500, 0.5, 1000));
     EXPECT_EQ(Loudest(frame), 86);
     EXPECT_LT(analyser.LastRms(), 0.5 / std::sqrt(2.0));

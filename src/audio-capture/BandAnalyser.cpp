@@ -1,4 +1,4 @@
-#include "SpectrumAnalyser.h"
+#include "BandAnalyser.h"
 
 #include <fftw3.h>
 
@@ -8,7 +8,7 @@
 
 namespace vpc::audiocapture {
 
-struct CSpectrumAnalyser::FftwState {
+struct CBandAnalyser::FftwState {
     float* input = nullptr;
     fftwf_complex* output = nullptr;
     fftwf_plan plan = nullptr;
@@ -35,7 +35,7 @@ double BandEdge(std::size_t i) {
 
 } // namespace
 
-int CSpectrumAnalyser::BandOfFrequency(double hz) {
+int CBandAnalyser::BandOfFrequency(double hz) {
     if (!(hz >= kLowestHz) || hz >= kHighestHz)
         return -1;
     const double position = std::log(hz / kLowestHz) / std::log(kHighestHz / kLowestHz) *
@@ -43,7 +43,7 @@ int CSpectrumAnalyser::BandOfFrequency(double hz) {
     return std::clamp(static_cast<int>(position), 0, static_cast<int>(kFrameBands) - 1);
 }
 
-CSpectrumAnalyser::CSpectrumAnalyser(int sampleRate, int fftSize)
+CBandAnalyser::CBandAnalyser(int sampleRate, int fftSize)
     : m_fftSize(std::max(fftSize, 64)), m_window(static_cast<std::size_t>(m_fftSize)),
       m_fftw(std::make_unique<FftwState>(m_fftSize)) {
     for (int n = 0; n < m_fftSize; ++n)
@@ -61,14 +61,14 @@ CSpectrumAnalyser::CSpectrumAnalyser(int sampleRate, int fftSize)
     }
 }
 
-CSpectrumAnalyser::~CSpectrumAnalyser() = default;
+CBandAnalyser::~CBandAnalyser() = default;
 
-void CSpectrumAnalyser::SetStyle(int low, int middle, int high) {
+void CBandAnalyser::SetStyle(int low, int middle, int high) {
     const auto gain = [](int v) { return (1.0 + std::clamp(v, 0, 9)) / 5.0; };
     m_styleGain = {gain(low), gain(middle), gain(high)};
 }
 
-LevelFrame CSpectrumAnalyser::Analyse(std::span<const float> samples) {
+LevelFrame CBandAnalyser::Analyse(std::span<const float> samples) {
     const std::size_t size = static_cast<std::size_t>(m_fftSize);
     const std::size_t count = std::min(samples.size(), size);
     const std::size_t pad = size - count;
