@@ -3,10 +3,8 @@
 #include "ColorPaletteUI.h"
 #include "ControlFactory.h"
 #include "DeviceTypes.h"
-#include "DialogBuilder.h"
 #include "LightModeLayout.h"
 #include "LightRecordWords.h"
-#include "PaintManagerUI.h"
 #include "SilentScope.h"
 #include "SkinResources.h"
 
@@ -14,7 +12,6 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QDynamicPropertyChangeEvent>
-#include <QHBoxLayout>
 #include <QListView>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -60,28 +57,12 @@ void PaintSwatch(QWidget* button, std::uint32_t argb) {
     button->setStyleSheet(QStringLiteral("background-color: %1;").arg(c.name()));
 }
 
-CLightControlUI::CLightControlUI(QWidget* parent) : QWidget(parent) {
+CLightControlUI::CLightControlUI(QWidget* parent)
+    : CSkinPanelUI(kLayout, "Lighting panel", parent) {
     setProperty("controlClass", QString::fromLatin1(kClassText));
-    auto* layout = new QHBoxLayout(this); // owned by this panel
-    layout->setContentsMargins(0, 0, 0, 0);
 }
 
-void CLightControlUI::EnsureContent() const {
-    if (!m_contentBuilt)
-        const_cast<CLightControlUI*>(this)->BuildContent();
-}
-
-void CLightControlUI::BuildContent() {
-    m_contentBuilt = true;
-    m_content = CDialogBuilder::Create(QString::fromLatin1(kLayout), {}, this);
-    if (!m_content) {
-        qWarning("Lighting panel: %s", qPrintable(CDialogBuilder::LastError()));
-        return;
-    }
-    layout()->addWidget(m_content);
-    // built after the page joined its window's manager: its controls join now
-    if (CPaintManagerUI* manager = CPaintManagerUI::FromControl(this))
-        manager->AttachSubtree(m_content);
+void CLightControlUI::OnContentBuilt() {
     PaintPresetButtons();
     FillNumberedItems(Part(QStringLiteral("light_combo_ZZCCmodeSelect")).as<QComboBox>(),
                       "light_zzcc_mode_text", kZZCCModes);
@@ -108,13 +89,8 @@ void CLightControlUI::Defer(const QByteArray& what) {
     m_deferred.push_back(key);
 }
 
-void CLightControlUI::showEvent(QShowEvent* event) {
-    EnsureContent();
-    QWidget::showEvent(event);
-}
-
 void CLightControlUI::ShowLightRecord(uint word0, uint word1, uint word2) {
-    if (!m_contentBuilt) {
+    if (!IsContentBuilt()) {
         m_deferredRecord = {word0, word1, word2};
         Defer("record");
         return;
@@ -123,7 +99,7 @@ void CLightControlUI::ShowLightRecord(uint word0, uint word1, uint word2) {
 }
 
 void CLightControlUI::PaintPresetButtons() {
-    for (QWidget* child : m_content->findChildren<QWidget*>()) {
+    for (QWidget* child : Content()->findChildren<QWidget*>()) {
         const QString colour = child->property("presetColor").toString();
         if (colour.isEmpty())
             continue;
@@ -147,17 +123,17 @@ const char* CLightControlUI::ColorEditName(int component) {
 }
 
 CControlUI CLightControlUI::Part(const QString& name) const {
-    EnsureContent();
+    QWidget* content = Content();
     const QString key = name.toLower();
     const auto cached = m_parts.constFind(key);
     if (cached != m_parts.constEnd() && !cached.value().isNull())
         return CControlUI(cached.value());
-    if (!m_content)
+    if (!content)
         return {};
     QWidget* found = nullptr;
-    if (ControlName(m_content).compare(name, Qt::CaseInsensitive) == 0)
-        found = m_content;
-    for (QWidget* child : m_content->findChildren<QWidget*>()) {
+    if (ControlName(content).compare(name, Qt::CaseInsensitive) == 0)
+        found = content;
+    for (QWidget* child : content->findChildren<QWidget*>()) {
         if (found)
             break;
         if (ControlName(child).compare(name, Qt::CaseInsensitive) == 0)
@@ -169,11 +145,11 @@ CControlUI CLightControlUI::Part(const QString& name) const {
 }
 
 CControlUI CLightControlUI::Group(const char* name) const {
-    EnsureContent();
-    if (!m_content)
+    QWidget* content = Content();
+    if (!content)
         return {};
     const QString wanted = QString::fromLatin1(name);
-    for (QWidget* child : m_content->findChildren<QWidget*>()) {
+    for (QWidget* child : content->findChildren<QWidget*>()) {
         if (ControlName(child).compare(wanted, Qt::CaseInsensitive) == 0)
             return CControlUI(child);
     }
@@ -352,7 +328,7 @@ void CLightControlUI::SetDirection(int direction) {
 
 void CLightControlUI::SetSameModeAllowed(bool allowed) {
     m_sameModeAllowed = allowed;
-    if (m_contentBuilt) // else the layout is set when the controls are built
+    if (IsContentBuilt()) // else the layout is set when the controls are built
         SetModeLayout(GetMode());
 }
 
@@ -392,7 +368,7 @@ void CLightControlUI::SetModeLayout(int mode) {
 bool CLightControlUI::event(QEvent* event) {
     if (event->type() == QEvent::DynamicPropertyChange) {
         const QByteArray name = static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName();
-        if (m_contentBuilt)
+        if (IsContentBuilt())
             OnDeviceProperty(name);
         else if (name == "deviceKind")
             SetDeviceKind(property(name.constData()).toInt());

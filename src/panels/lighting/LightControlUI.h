@@ -3,8 +3,8 @@
 // control groups to suit the mode and the device kind. It keeps no lighting values of its own.
 #pragma once
 
-#include "ControlUI.h"
 #include "MusicWords.h"
+#include "SkinPanelUI.h"
 #include "lighting/LightTypes.h"
 
 #include <QHash>
@@ -18,7 +18,7 @@
 
 namespace vpc::panels {
 
-class CLightControlUI : public QWidget {
+class CLightControlUI : public CSkinPanelUI {
     Q_OBJECT
     Q_PROPERTY(QString controlClass READ GetClass CONSTANT)
 public:
@@ -97,18 +97,13 @@ public:
     CControlUI Part(const QString& name) const;
     static const char* ColorEditName(int component);
 
-    // Whether the panel's controls exist yet: they are built when the panel is first shown or
-    // used, so a page that is never opened costs nothing at start-up.
-    bool IsContentBuilt() const { return m_contentBuilt; }
-
 protected:
     // The devices pass their state as dynamic properties ("modeNames", "lightMode", ...).
     bool event(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    // Applies what the device told the panel before its controls existed.
+    void OnContentBuilt() override;
 
 private:
-    void EnsureContent() const;
-    void BuildContent();
     // What the device told the panel before its controls existed, applied in the order told.
     void Defer(const QByteArray& what);
     void FillModes(const QStringList& names, const std::vector<bool>& visible, bool noStreaming,
@@ -118,8 +113,6 @@ private:
     CControlUI Group(const char* name) const;
     void PaintPresetButtons();
 
-    QPointer<QWidget> m_content;
-    mutable bool m_contentBuilt = false;
     mutable QHash<QString, QPointer<QWidget>> m_parts;
     std::vector<QByteArray> m_deferred; // property names, and "record" for the last record
     std::array<std::uint32_t, 3> m_deferredRecord{};

@@ -1,13 +1,10 @@
 #include "MacroControlUI.h"
 
 #include "ControlFactory.h"
-#include "DialogBuilder.h"
-#include "PaintManagerUI.h"
 #include "SkinResources.h"
 
 #include <QDynamicPropertyChangeEvent>
 #include <QElapsedTimer>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIntValidator>
 #include <QLineEdit>

@@ -1,12 +1,9 @@
 #include "ShootControlUI.h"
 
 #include "ControlFactory.h"
-#include "DialogBuilder.h"
-#include "PaintManagerUI.h"
 #include "SilentScope.h"
 #include "SkinResources.h"
 
-#include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStackedWidget>
