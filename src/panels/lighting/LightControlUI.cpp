@@ -2,6 +2,7 @@
 
 #include "ColorPaletteUI.h"
 #include "ControlFactory.h"
+#include "CurrentPageSizing.h"
 #include "DeviceTypes.h"
 #include "LightModeLayout.h"
 #include "LightRecordWords.h"
@@ -63,6 +64,9 @@ CLightControlUI::CLightControlUI(QWidget* parent)
 }
 
 void CLightControlUI::OnContentBuilt() {
+    // the colour pages are as tall as the one shown, so the panel fits its device page
+    for (QStackedWidget* pages : Content()->findChildren<QStackedWidget*>())
+        CCurrentPageSizing::Install(pages);
     PaintPresetButtons();
     FillNumberedItems(Part(QStringLiteral("light_combo_ZZCCmodeSelect")).as<QComboBox>(),
                       "light_zzcc_mode_text", kZZCCModes);
