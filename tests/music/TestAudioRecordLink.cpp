@@ -208,6 +208,43 @@ TEST_F(LinkTest, AHungCompanionIsReportedOnceAndLetGo) {
     EXPECT_EQ(Count(Problem::Stopped), 0);
 }
 
+// While connected to a companion that answered, the watchdog makes no passes; when a capture is
+// needed again it asks for an answer, and a companion that hung meanwhile is let go.
+TEST_F(LinkTest, TheWatchdogSleepsWhileTheCompanionAnswersAndWatchesWhenACaptureStarts) {
+    FakeCompanion companion(m_dir.path().toStdString());
+    ASSERT_TRUE(companion.Ok());
+    auto link = MakeLink();
+    link->SetCaptureWanted(false, false);
+    link->StartWatchdog();
+    ASSERT_TRUE(companion.Accept());
+    companion.Answer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return link->IsWatchdogSettled(); }, 5000));
+    EXPECT_TRUE(link->IsConnected());
+
+    for (int record = 0; record < 4; ++record) // hello, screen colours off, levels off, style
+        companion.ReadLater();
+    link->SetCaptureWanted(false, true); // screen colours: start them and ask for an answer
+    EXPECT_EQ(CommandOf(companion.ReadLater()), (std::pair<std::int32_t, std::int32_t>{3, 0}));
+    EXPECT_EQ(CommandOf(companion.ReadLater()),
+              (std::pair<std::int32_t, std::int32_t>{0, getpid()}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !link->IsWatchdogSettled(); }, 5000));
+    companion.Answer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return link->IsWatchdogSettled(); }, 5000));
+
+    link->SetCaptureWanted(true, true); // levels start; this time nobody answers
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !link->IsConnected(); }, 10000));
+    EXPECT_EQ(Count(Problem::NotAnswering), 1);
+
+    companion.Hang();
+    ASSERT_TRUE(companion.Accept()) << "the watchdog connects again";
+    companion.Answer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return link->IsWatchdogSettled(); }, 5000));
+    link->SetCaptureWanted(false, false); // captures that stop need no answer
+    EXPECT_TRUE(link->IsWatchdogSettled());
+    link->StopWatchdog(); // ends the untimed wait too
+    EXPECT_FALSE(link->IsWatchdogRunning());
+}
+
 TEST_F(LinkTest, OversizedAndShortRecordsAreRefusedOrZeroFilledOnce) {
     FakeCompanion companion(m_dir.path().toStdString());
     ASSERT_TRUE(companion.Ok());
@@ -319,6 +356,13 @@ TEST(LinkWithoutRuntimeFolder, NothingIsStartedAndTheReasonIsSaidOnce) {
     EXPECT_EQ(link.Launches(), 0);
     ASSERT_EQ(said.size(), 1u);
     EXPECT_TRUE(said[0].contains(QStringLiteral("XDG_RUNTIME_DIR"))) << said[0].toStdString();
+
+    // the watchdog tries once and then sleeps: there is nowhere to connect
+    link.StartWatchdog();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return link.IsWatchdogSettled(); }, 5000));
+    EXPECT_EQ(link.WatchdogPasses(), 1);
+    link.StopWatchdog();
+    EXPECT_FALSE(link.IsWatchdogRunning());
 }
 
 } // namespace

@@ -38,6 +38,7 @@ CMpDevicePowerUI::CMpDevicePowerUI(QWidget* parent) : QWidget(parent) {
 void CMpDevicePowerUI::SetModel(std::uint16_t modelCode, std::uint16_t role) {
     m_modelCode = modelCode;
     m_role = role;
+    m_shownBlock.clear(); // the same block may read differently on another model
 }
 
 bool CMpDevicePowerUI::FindSubControls() {
@@ -68,6 +69,11 @@ void CMpDevicePowerUI::ShowPowerLayout(bool show) {
 void CMpDevicePowerUI::UpdateStatus(const std::uint8_t* block, std::size_t length) {
     if (!FindSubControls())
         return;
+    // read every few seconds and mostly the same: only a change is shown (and repainted)
+    const std::vector<std::uint8_t> shown(block, block + length);
+    if (shown == m_shownBlock)
+        return;
+    m_shownBlock = shown;
     const PowerStatusView view = DecodePowerStatus(block, length, m_modelCode);
     CControlUI(m_progress).SetValue(view.progressValue);
     CControlUI(m_value).SetText(QString::fromStdString(view.BatteryText()));

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace vpc::devices {
 
@@ -20,7 +21,8 @@ public:
     std::uint16_t ModelCode() const { return m_modelCode; }
     std::uint16_t Role() const { return m_role; }
     void ShowPowerLayout(bool show);
-    // Shows a status block; nothing happens while one of the six sub-controls is missing.
+    // Shows a status block; nothing happens while one of the six sub-controls is missing or the
+    // block is the one shown last.
     void UpdateStatus(const std::uint8_t* block, std::size_t length);
 
 protected:
@@ -32,6 +34,7 @@ private:
     std::uint16_t m_modelCode = 0;
     std::uint16_t m_role = 0;
     bool m_looked = false;
+    std::vector<std::uint8_t> m_shownBlock;
     QPointer<QWidget> m_layout;
     QPointer<QWidget> m_value;
     QPointer<QWidget> m_wirelessLogo;

@@ -213,10 +213,11 @@ void CAudioRecordLink::Adopt(int fd) {
             return;
         }
         m_fd = fd;
+        m_answered = false;
+        m_connectedAt = NowMs();
+        m_helloAt = m_connectedAt.load();
     }
-    m_answered = false;
     m_stopRequested = false;
-    m_connectedAt = NowMs();
     m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &CAudioRecordLink::OnReadable);
     if (m_handlers.style)
@@ -224,10 +225,26 @@ void CAudioRecordLink::Adopt(int fd) {
 }
 
 void CAudioRecordLink::SetCaptureWanted(bool levels, bool screenColors) {
-    if (m_wantScreenColors.exchange(screenColors) != screenColors)
+    const bool screenStarts = m_wantScreenColors.exchange(screenColors) != screenColors;
+    if (screenStarts)
         SendCommand(screenColors ? ac::kCmdStartScreenColors : ac::kCmdStopScreenColors, 0);
-    if (m_wantLevels.exchange(levels) != levels)
+    const bool levelsStart = m_wantLevels.exchange(levels) != levels;
+    if (levelsStart)
         SendCommand(levels ? ac::kCmdStartLevels : ac::kCmdStopLevels, 0);
+    if ((screenStarts && screenColors) || (levelsStart && levels))
+        AskForAnswer(); // a capture is needed now: a companion that hung meanwhile is found
+}
+
+void CAudioRecordLink::AskForAnswer() {
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_fd < 0)
+            return;
+        m_answered = false;
+        m_helloAt = NowMs();
+    }
+    m_exitEvent.notify_all(); // the settled watchdog watches again until the answer comes
+    SendCommand(ac::kCmdHello, static_cast<std::int32_t>(getpid()));
 }
 
 bool CAudioRecordLink::IsConnected() const {
@@ -250,6 +267,7 @@ void CAudioRecordLink::Disconnect(bool unexpected) {
         m_notifier->deleteLater();
         m_notifier = nullptr;
     }
+    m_exitEvent.notify_all(); // the watchdog reconnects
     close(fd);
     const auto lived = std::chrono::milliseconds(NowMs() - m_connectedAt);
     if (unexpected && !m_stopRequested)
@@ -330,7 +348,8 @@ void CAudioRecordLink::OnReadable() {
             if (m_handlers.screenColors)
                 m_handlers.screenColors(payload.first(std::min(payload.size(), ac::kScreenBytes)));
         } else if (tag == ac::kTagHelloAnswer) {
-            m_answered = true;
+            const std::lock_guard lock(m_mutex);
+            m_answered = true; // the watchdog settles at its next pass
         }
     }
 }
@@ -363,12 +382,35 @@ void CAudioRecordLink::StopWatchdog() {
 }
 
 void CAudioRecordLink::WatchdogLoop() {
+    // Passes once a second while there is something to watch for, and no more often than the
+    // back-off while the companion cannot be started. It sleeps without passes while connected to
+    // a companion that answered (one that ends or crashes closes the connection, which wakes it)
+    // and, once said, when there is no runtime folder to connect in.
     std::unique_lock lock(m_mutex);
-    while (!m_exitEvent.wait_for(lock, kWatchdogPass, [this] { return m_exit; })) {
+    while (!m_exit) {
+        const bool nowhere = m_runtimeFolder.empty() && m_passes > 0;
+        if (nowhere || (m_fd >= 0 && m_answered)) {
+            m_settled = true;
+            m_exitEvent.wait(lock, [this, nowhere] {
+                return m_exit || (!nowhere && (m_fd < 0 || !m_answered));
+            });
+            m_settled = false;
+            continue;
+        }
+        if (m_exitEvent.wait_for(lock, PassDelay(), [this] { return m_exit; }))
+            break;
         lock.unlock();
         WatchdogPass();
         lock.lock();
     }
+}
+
+std::chrono::milliseconds CAudioRecordLink::PassDelay() const {
+    if (!m_launchFailed)
+        return kWatchdogPass;
+    const auto untilLaunch = std::chrono::duration_cast<std::chrono::milliseconds>(
+        m_nextLaunch - std::chrono::steady_clock::now());
+    return std::max(kWatchdogPass, untilLaunch);
 }
 
 void CAudioRecordLink::WatchdogPass() {
@@ -376,7 +418,7 @@ void CAudioRecordLink::WatchdogPass() {
     ReapChild();
     if (IsConnected()) {
         // a companion that took the connection but never answers the hello is hung
-        if (!m_answered && std::chrono::milliseconds(NowMs() - m_connectedAt) > kAnswerLimit) {
+        if (!m_answered && std::chrono::milliseconds(NowMs() - m_helloAt) > kAnswerLimit) {
             const pid_t hung = m_child;
             QMetaObject::invokeMethod(
                 this,
@@ -398,6 +440,7 @@ void CAudioRecordLink::WatchdogPass() {
     const auto now = std::chrono::steady_clock::now();
     if (!CompanionRunning() && m_child <= 0 && now >= m_nextLaunch) {
         const bool launched = LaunchAudioRecord();
+        m_launchFailed = !launched;
         const std::int64_t backOff = m_backOffMs;
         m_nextLaunch = now + std::chrono::milliseconds(backOff);
         m_backOffMs =

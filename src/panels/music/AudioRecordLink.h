@@ -73,6 +73,12 @@ public:
     void StopWatchdog();
     bool IsConnected() const;
     bool IsWatchdogRunning() const { return m_watchdog.joinable(); }
+    // Whether the watchdog sleeps without passes (connected to a companion that answered, or no
+    // runtime folder to connect in).
+    bool IsWatchdogSettled() const {
+        const std::lock_guard lock(m_mutex);
+        return m_settled;
+    }
     int Launches() const { return m_launches; }
     int WatchdogPasses() const { return m_passes; }
     pid_t ChildPid() const { return m_child; }
@@ -82,6 +88,8 @@ public:
 private:
     void WatchdogLoop();
     void WatchdogPass();
+    // The watchdog's wait before its next pass.
+    std::chrono::milliseconds PassDelay() const;
     // Both on any thread: a connected socket with the greeting sent, or -1.
     int OpenConnection();
     // UI thread: takes a connected socket.
@@ -89,6 +97,8 @@ private:
     void Disconnect(bool unexpected);
     void OnReadable();
     void Report(Problem problem, const QString& text);
+    // Sends the hello again and has the watchdog wait for its answer.
+    void AskForAnswer();
     void ReapChild();
     void EndChild();
     bool SendRecord(const void* data, std::size_t length);
@@ -97,10 +107,11 @@ private:
     const std::string m_runtimeFolder;
     Handlers m_handlers;
 
-    mutable std::mutex m_mutex; // m_fd, m_connecting, the exit flag
+    mutable std::mutex m_mutex; // m_fd, m_connecting, the exit flag; m_answered is set under it
     int m_fd = -1;
     bool m_connecting = false;
     bool m_exit = false;
+    bool m_settled = false;
     std::condition_variable m_exitEvent;
     std::thread m_watchdog;
 
@@ -109,11 +120,13 @@ private:
     std::atomic<bool> m_wantLevels{true};
     std::atomic<bool> m_wantScreenColors{true};
     std::atomic<std::int64_t> m_connectedAt{0}; // steady clock, ms
+    std::atomic<std::int64_t> m_helloAt{0};     // the hello last sent, steady clock, ms
     std::atomic<bool> m_stopRequested{false};
     std::atomic<pid_t> m_child{0};
     std::atomic<int> m_launches{0};
     std::atomic<int> m_passes{0};
     std::chrono::steady_clock::time_point m_nextLaunch{}; // watchdog thread
+    bool m_launchFailed = false;                          // watchdog thread
     std::atomic<std::int64_t> m_backOffMs{1000};
     std::atomic<bool> m_killedHung{false};
     std::set<Problem> m_reported; // UI thread
