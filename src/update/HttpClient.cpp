@@ -8,8 +8,7 @@
 #include <memory>
 #include <mutex>
 
-#include <QNetworkProxyFactory>
-#include <QUrl>
+#include <QtGlobal>
 
 namespace vpc::update {
 
@@ -75,38 +74,6 @@ bool EnvironmentNamesProxy(std::string_view scheme) {
         (NonEmptyEnv("https_proxy") || NonEmptyEnv("HTTPS_PROXY")))
         return true;
     return NonEmptyEnv("all_proxy") || NonEmptyEnv("ALL_PROXY");
-}
-
-std::string SystemProxyFor(const std::string& url) {
-    const QUrl target(QString::fromStdString(url));
-    const QList<QNetworkProxy> proxies =
-        QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(target));
-    for (const QNetworkProxy& proxy : proxies) {
-        QString scheme;
-        switch (proxy.type()) {
-        case QNetworkProxy::HttpProxy:
-        case QNetworkProxy::HttpCachingProxy:
-            scheme = QStringLiteral("http");
-            break;
-        case QNetworkProxy::Socks5Proxy:
-            scheme = QStringLiteral("socks5h");
-            break;
-        default:
-            continue; // no proxy, or one libcurl cannot speak
-        }
-        if (proxy.hostName().isEmpty())
-            continue;
-        QUrl address;
-        address.setScheme(scheme);
-        address.setHost(proxy.hostName());
-        address.setPort(proxy.port() > 0 ? proxy.port() : 1080);
-        if (!proxy.user().isEmpty()) {
-            address.setUserName(proxy.user());
-            address.setPassword(proxy.password());
-        }
-        return address.toString(QUrl::FullyEncoded).toStdString();
-    }
-    return {};
 }
 
 struct CHttpClient::Transfer {

@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -368,7 +369,10 @@ void CAudioRecordLink::StartWatchdog() {
         const std::lock_guard lock(m_mutex);
         m_exit = false;
     }
-    m_watchdog = std::thread([this] { WatchdogLoop(); });
+    m_watchdog = std::thread([this] {
+        pthread_setname_np(pthread_self(), "vpc-audio-watch");
+        WatchdogLoop();
+    });
 }
 
 void CAudioRecordLink::StopWatchdog() {

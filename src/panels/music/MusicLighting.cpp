@@ -101,7 +101,6 @@ void CMusicLighting::OnScreenColors(std::span<const std::uint8_t> bytes) {
 
 void CMusicLighting::SendMusicStyle(const MusicStyle& style) {
     m_link->SendMusicStyle(MusicStyleRecord(style));
-    qCDebug(lcMusic, "2222222222");
 }
 
 void CMusicLighting::TakeMusicStyle(const MusicStyle& style) {
