@@ -14,6 +14,7 @@ deb=$(ls "$work"/vorna-control-center_*.deb)
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
 app=com.vornapad.QMT58ControlCenter
 for file in /usr/bin/vorna-control-center /usr/bin/vorna-ctl /usr/bin/vorna-audio-capture \
+    /usr/lib/vorna-control-center/vorna-system-proxy.so \
     /usr/share/vorna-control-center/skin/layout/music.ui \
     /usr/share/vorna-control-center/skin/res.xml /usr/share/vorna-control-center/DefaultData/ \
     /usr/share/vorna-control-center/DefaultData/UpdateServer.config \

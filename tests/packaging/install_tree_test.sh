@@ -22,6 +22,7 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work
 app=com.vornapad.QMT58ControlCenter
 for file in \
     bin/vorna-control-center bin/vorna-ctl bin/vorna-audio-capture \
+    lib/vorna-control-center/vorna-system-proxy.so \
     share/vorna-control-center/DefaultData \
     share/vorna-control-center/skin/res.xml \
     share/applications/$app.desktop \
