@@ -1,5 +1,7 @@
 #include "DialogBuilder.h"
 
+#include "LazySkinPixmap.h"
+
 #include "ControlFactory.h"
 #include "PaintManagerUI.h"
 #include "SkinResources.h"
@@ -106,6 +108,7 @@ QWidget* CDialogBuilder::Create(const QString& layout, const CreateControlCallba
         return nullptr;
     }
     skin.ReloadTexts(root);
+    CLazySkinPixmap::Watch(root);
     if (manager) {
         manager->AttachSubtree(root);
     }

@@ -114,7 +114,7 @@ protected:
             test.window->SendMessage(kUmDeviceRemoved, static_cast<WPARAM>(slot), 0);
             return true;
         }
-        void OnFirstPassDone() override {}
+        void OnFirstPassDone() override { test.list->NoteFirstPassDone(); }
         void OnAccessDenied(const std::string&) override {}
         DeviceListTest& test;
     };
@@ -137,6 +137,8 @@ TEST_F(DeviceListTest, WithNothingConnectedTheEntriesExistHidden) {
     EXPECT_EQ(list->Entry(1)->Device()->DeviceName(), "keyboard");
     EXPECT_EQ(list->VisibleEntryCount(), 0);
     EXPECT_FALSE(list->Entry(0)->isVisible());
+    EXPECT_FALSE(Control("No_device_Link")->isVisible()) << "not before the first pass";
+    Pass();
     EXPECT_TRUE(Control("No_device_Link")->isVisible());
     EXPECT_EQ(StackPage("device_switch"), 0);
     EXPECT_EQ(StackPage("device_power_switch"), 0);

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
@@ -245,6 +246,22 @@ TEST_F(ToolkitTest, FragmentsBuildInsideAWindowWithTheirOwnEvents) {
     EXPECT_EQ(window.Of("click").size(), 1u);
     // The first "shared_name" in tree order is still the one above the fragment.
     EXPECT_EQ(window.FindControl("shared_name").GetText(), "first");
+}
+
+TEST_F(ToolkitTest, ALayoutsPictureIsReadWhenItsLabelIsFirstShown) {
+    QWidget* host = window.FindControl("second_branch").widget();
+    QWidget* fragment =
+        CDialogBuilder::Create("XML_FRAGMENT", nullptr, host, &window.PaintManager());
+    ASSERT_NE(fragment, nullptr);
+    auto* picture = fragment->findChild<QLabel*>("picture_in_fragment");
+    ASSERT_NE(picture, nullptr);
+    EXPECT_TRUE(picture->pixmap().isNull()) << "nothing is read while the page is hidden";
+    host->layout()->addWidget(fragment);
+    window.show();
+    fragment->show();
+    ASSERT_FALSE(picture->pixmap().isNull());
+    EXPECT_EQ(picture->pixmap().size(), QSize(3, 2));
+    EXPECT_EQ(picture->pixmap().toImage().pixel(2, 1), qRgba(200, 30, 90, 255));
 }
 
 TEST_F(ToolkitTest, LanguageTextsFollowTheLoadedLanguage) {

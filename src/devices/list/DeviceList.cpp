@@ -89,6 +89,7 @@ void CDeviceList::CreateInitialDevices() {
     // the mouse and keyboard entries exist, hidden, before anything is connected
     CreateDeviceObject(4, kRoleCommand);
     CreateDeviceObject(0, kRoleCommand);
+    RefreshNoDeviceHint();
 }
 
 int CDeviceList::CreateDeviceObject(int slot, std::uint16_t role) {
@@ -314,8 +315,14 @@ void CDeviceList::HideDeviceEntry(int index) {
 }
 
 void CDeviceList::RefreshNoDeviceHint() {
+    // not before the first look for devices: a device that is plugged in would follow at once
     if (QWidget* hint = Control("No_device_Link"))
-        hint->setVisible(VisibleEntryCount() == 0);
+        hint->setVisible(m_firstPassDone && VisibleEntryCount() == 0);
+}
+
+void CDeviceList::NoteFirstPassDone() {
+    m_firstPassDone = true;
+    RefreshNoDeviceHint();
 }
 
 void CDeviceList::StartDiscovery() {
@@ -328,7 +335,11 @@ void CDeviceList::StartDiscovery() {
     handlers.removed = [this](int slot) {
         m_window.SendMessage(kUmDeviceRemoved, static_cast<WPARAM>(slot), 0);
     };
-    handlers.firstPassDone = m_hooks.firstPassDone;
+    handlers.firstPassDone = [this] {
+        QMetaObject::invokeMethod(this, &CDeviceList::NoteFirstPassDone, Qt::QueuedConnection);
+        if (m_hooks.firstPassDone)
+            m_hooks.firstPassDone();
+    };
     handlers.waitingForUi = m_hooks.waitingForUi;
     handlers.accessDenied = [this](const std::string& path) {
         if (m_accessDeniedShown)

@@ -82,8 +82,12 @@ public:
     CDeviceOptionUI* Entry(int index) const;
     int EntryIndexOf(const CCorvaneUSBDevice* device) const;
     int VisibleEntryCount() const;
-    // Shows "No_device_Link" when no entry is visible, hides it otherwise.
+    // Shows "No_device_Link" when no entry is visible once the first pass is over, hides it
+    // otherwise.
     void RefreshNoDeviceHint();
+    // The discovery's first pass is over (UI thread): from now on no visible device shows the
+    // hint.
+    void NoteFirstPassDone();
     std::vector<CCorvaneUSBDevice*> DeviceObjects() const;
     CSlotList& Slots() { return m_slots; }
     CDeviceBinder& Binder() { return m_binder; }
@@ -117,6 +121,7 @@ private:
     std::unique_ptr<CDiscoveryHandOff> m_handOff;
     std::unique_ptr<CDiscoveryThread> m_discovery;
     bool m_accessDeniedShown = false;
+    bool m_firstPassDone = false;
 };
 
 } // namespace vpc::devices
