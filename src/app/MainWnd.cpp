@@ -333,14 +333,20 @@ QPoint CMainWnd::SettingsWindowBesidePosition() const {
 }
 
 std::array<vpc::update::UpdateEntry, 4> CMainWnd::RefreshUpdateEntries() const {
+    // by the devices' rows of the device table (mouse, keyboard, mouse pad, headset): the list
+    // holds entries only for the devices seen so far
     std::vector<std::int32_t> versions;
     if (m_deviceList) {
-        for (int k = 0; k < m_deviceList->EntryCount(); ++k) {
-            vpc::devices::CDeviceOptionUI* entry = m_deviceList->Entry(k);
-            vpc::devices::CCorvaneUSBDevice* device = entry ? entry->Device() : nullptr;
-            versions.push_back(device && device->Channel().IsEnabled()
-                                   ? device->Channel().WiredInterface().Attributes().versionNumber
-                                   : 0);
+        for (vpc::devices::CCorvaneUSBDevice* device : m_deviceList->DeviceObjects()) {
+            const int row = device->OptionRow();
+            if (row < 0 || row >= static_cast<int>(vpc::devices::DeviceOptionTable().size()))
+                continue;
+            if (versions.size() <= static_cast<std::size_t>(row))
+                versions.resize(static_cast<std::size_t>(row) + 1, 0);
+            versions[static_cast<std::size_t>(row)] =
+                device->Channel().IsEnabled()
+                    ? device->Channel().WiredInterface().Attributes().versionNumber
+                    : 0;
         }
     }
     return vpc::update::RefreshUpdateEntries(

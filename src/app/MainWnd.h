@@ -91,8 +91,9 @@ public:
     static constexpr UINT kUmShowSettings = 3093;
     bool IsSettingsWindowOpen() const { return !m_setWnd.isNull(); }
     WindowImplBase* SettingsWindow() const { return m_setWnd.data(); }
-    // The update-check targets with their current versions: the firmware of the devices of
-    // the first four device list entries whose command channel is open, and this program.
+    // The update-check targets with their current versions: the firmware of each device whose
+    // command channel is open in its row of the device table (mouse, keyboard, mouse pad), and
+    // this program.
     std::array<vpc::update::UpdateEntry, 4> RefreshUpdateEntries() const;
     // An updater's report, handed to the settings window while it is open.
     void ForwardUpdateStatus(int status, int detail);

@@ -5,6 +5,7 @@
 #include "CSimKeypad.h"
 #include "DataFolders.h"
 #include "DeviceKeyButtonUI.h"
+#include "DeviceList.h"
 #include "DeviceOptionUI.h"
 #include "JsonAccess.h"
 #include "JsonFile.h"
@@ -103,6 +104,18 @@ TEST_F(MainWindowKeypadTest, GameLightingShowsAModeThenGivesTheKeypadItsOwnBack)
     window->OnGameMessage(0, 200);
     EXPECT_FALSE(window->IsGameLightingTimerActive());
     EXPECT_EQ(memory->OnboardRecord(0)[1], ownMode);
+}
+
+// Only the keypad is there, so the device list holds its entry alone: the firmware version
+// still goes to the keyboard's row of the update table, not the mouse's.
+TEST_F(MainWindowKeypadTest, TheKeypadsFirmwareVersionIsCheckedInTheKeyboardsRow) {
+    ASSERT_EQ(window->DeviceList()->EntryCount(), 1);
+    const auto entries = window->RefreshUpdateEntries();
+    EXPECT_EQ(entries[0].rowName, "MS");
+    EXPECT_EQ(entries[0].version, 0);
+    EXPECT_EQ(entries[1].rowName, "KB");
+    EXPECT_EQ(entries[1].version, 0x0102);
+    EXPECT_EQ(entries[2].version, 0);
 }
 
 TEST_F(MainWindowKeypadTest, ALightingControlRequestReachesTheKeypad) {

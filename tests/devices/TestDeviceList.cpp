@@ -6,10 +6,12 @@
 #include "MpDevicePowerUI.h"
 
 #include "CSimHidBackend.h"
+#include "CSimMouse.h"
 #include "CSimMousePad.h"
 #include "SkinResources.h"
 #include "WindowImplBase.h"
 
+#include <QLayout>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QTest>
@@ -100,8 +102,10 @@ protected:
         auto* stack = qobject_cast<QStackedWidget*>(Control(name));
         return stack ? stack->currentIndex() : -2;
     }
+    // The keyboard's place in the list depends on which devices were seen before it.
+    CDeviceOptionUI* KeyboardEntry() const { return list->Entry(list->EntryIndexOfRow(1)); }
     CountingDevice* Keyboard() const {
-        return dynamic_cast<CountingDevice*>(list->Entry(1)->Device());
+        return dynamic_cast<CountingDevice*>(KeyboardEntry()->Device());
     }
 
     struct Sink : IDiscoverySink {
@@ -131,10 +135,9 @@ protected:
 
 } // namespace
 
-TEST_F(DeviceListTest, WithNothingConnectedTheEntriesExistHidden) {
-    ASSERT_EQ(list->EntryCount(), 2);
-    EXPECT_EQ(list->Entry(0)->Device()->DeviceName(), "mouse");
-    EXPECT_EQ(list->Entry(1)->Device()->DeviceName(), "keyboard");
+TEST_F(DeviceListTest, WithNothingConnectedOnlyTheKeyboardsEntryExistsHidden) {
+    ASSERT_EQ(list->EntryCount(), 1);
+    EXPECT_EQ(list->Entry(0)->Device()->DeviceName(), "keyboard");
     EXPECT_EQ(list->VisibleEntryCount(), 0);
     EXPECT_FALSE(list->Entry(0)->isVisible());
     EXPECT_FALSE(Control("No_device_Link")->isVisible()) << "not before the first pass";
@@ -144,14 +147,52 @@ TEST_F(DeviceListTest, WithNothingConnectedTheEntriesExistHidden) {
     EXPECT_EQ(StackPage("device_power_switch"), 0);
     EXPECT_EQ(list->GetCurrentDevice(), nullptr);
     EXPECT_EQ(Keyboard()->LedCapacity(), 170);
-    EXPECT_EQ(list->Entry(0)->Device()->LedCapacity(), 15);
     EXPECT_TRUE(Keyboard()->HasPowerPanel());
+    EXPECT_EQ(list->EntryCount(), 1) << "no mouse object before a mouse is seen";
+}
+
+// Devices seen later get their objects then, and the entries keep the order of the device
+// table: the mouse above the keyboard, the mouse pad below it, whichever came first. The
+// online message names the device's row of the table.
+TEST_F(DeviceListTest, ADeviceSeenLaterTakesItsPlaceInTheListAndTheOnlineMessageFindsIt) {
+    keypad->PlugCable();
+    Pass();
+    auto pad = sim::CSimMousePad::Create();
+    bus->Attach(pad);
+    pad->PlugCable();
+    Pass();
+    auto mouse = sim::CSimMouse::Create();
+    bus->Attach(mouse);
+    mouse->PlugCable();
+    Pass();
+    ASSERT_EQ(list->EntryCount(), 3);
+    EXPECT_EQ(list->Entry(0)->Device()->DeviceName(), "mouse");
+    EXPECT_EQ(list->Entry(1)->Device()->DeviceName(), "keyboard");
+    EXPECT_EQ(list->Entry(2)->Device()->DeviceName(), "MousePad");
+    EXPECT_EQ(list->Entry(0)->Device()->LedCapacity(), 15);
+    auto* layout = Control("device_select_layout")->layout();
+    ASSERT_NE(layout, nullptr);
+    EXPECT_LT(layout->indexOf(list->Entry(0)), layout->indexOf(list->Entry(1)));
+    EXPECT_LT(layout->indexOf(list->Entry(1)), layout->indexOf(list->Entry(2)));
+    EXPECT_EQ(list->VisibleEntryCount(), 3);
+    EXPECT_TRUE(list->Entry(1)->IsSelected());
+
+    // row 0 is the mouse: its entry goes, the keyboard's stays
+    window->SendMessage(kUmDeviceOnline, 0, 0);
+    EXPECT_FALSE(list->Entry(0)->IsEntryVisible());
+    EXPECT_TRUE(list->Entry(1)->IsEntryVisible());
+    window->SendMessage(kUmDeviceOnline, 2, 0); // the pad
+    EXPECT_FALSE(list->Entry(2)->IsEntryVisible());
+    window->SendMessage(kUmDeviceOnline, 0, 1);
+    EXPECT_TRUE(list->Entry(0)->IsEntryVisible());
+    window->SendMessage(kUmDeviceOnline, 3, 0); // no headset: nothing happens
+    EXPECT_EQ(list->VisibleEntryCount(), 2);
 }
 
 TEST_F(DeviceListTest, CableShowsAndSelectsTheEntryAndTimer1001ReadsTheDevice) {
     keypad->PlugCable();
     Pass();
-    CDeviceOptionUI* entry = list->Entry(1);
+    CDeviceOptionUI* entry = KeyboardEntry();
     EXPECT_TRUE(entry->IsEntryVisible());
     EXPECT_TRUE(entry->IsSelected());
     EXPECT_FALSE(Control("No_device_Link")->isVisible());
@@ -212,7 +253,7 @@ TEST_F(DeviceListTest, ReceiverEntryAppearsOnlyOnceTheWirelessDeviceAnswers) {
     keypad->SetWirelessLink(false);
     keypad->PlugReceiver();
     Pass();
-    CDeviceOptionUI* entry = list->Entry(1);
+    CDeviceOptionUI* entry = KeyboardEntry();
     EXPECT_FALSE(entry->IsEntryVisible());
     ASSERT_TRUE(QTest::qWaitFor([&] { return entry->WirelessFailures() >= 1; }, 5000));
     EXPECT_FALSE(entry->IsEntryVisible());
@@ -227,17 +268,17 @@ TEST_F(DeviceListTest, ReceiverEntryAppearsOnlyOnceTheWirelessDeviceAnswers) {
 TEST_F(DeviceListTest, UnpluggingTheOnlyVisibleDeviceShowsTheHintAgain) {
     keypad->PlugCable();
     Pass();
-    ASSERT_TRUE(list->Entry(1)->IsEntryVisible());
+    ASSERT_TRUE(KeyboardEntry()->IsEntryVisible());
     keypad->UnplugCable();
     Pass();
-    EXPECT_FALSE(list->Entry(1)->IsEntryVisible());
+    EXPECT_FALSE(KeyboardEntry()->IsEntryVisible());
     EXPECT_TRUE(Control("No_device_Link")->isVisible());
     EXPECT_EQ(StackPage("device_switch"), 0);
-    EXPECT_FALSE(list->Entry(1)->IsTimerRunning(CDeviceOptionUI::kTimerFirstLoad));
-    EXPECT_FALSE(list->Entry(1)->IsSelected());
+    EXPECT_FALSE(KeyboardEntry()->IsTimerRunning(CDeviceOptionUI::kTimerFirstLoad));
+    EXPECT_FALSE(KeyboardEntry()->IsSelected());
     EXPECT_EQ(list->GetCurrentDevice(), nullptr);
     // the device object stays for the next time
-    EXPECT_EQ(list->EntryCount(), 2);
+    EXPECT_EQ(list->EntryCount(), 1);
 }
 
 TEST_F(DeviceListTest, AMousePadGetsItsObjectAndEntryWhenFirstSeen) {
@@ -247,15 +288,15 @@ TEST_F(DeviceListTest, AMousePadGetsItsObjectAndEntryWhenFirstSeen) {
     bus->Attach(pad);
     pad->PlugCable();
     Pass();
-    ASSERT_EQ(list->EntryCount(), 3);
-    CDeviceOptionUI* padEntry = list->Entry(2);
+    ASSERT_EQ(list->EntryCount(), 2);
+    CDeviceOptionUI* padEntry = list->Entry(1);
     EXPECT_EQ(padEntry->Device()->DeviceName(), "MousePad");
     EXPECT_TRUE(padEntry->IsEntryVisible());
     EXPECT_FALSE(padEntry->IsSelected()); // the keypad's entry was already visible
-    EXPECT_TRUE(list->Entry(1)->IsSelected());
+    EXPECT_TRUE(KeyboardEntry()->IsSelected());
     EXPECT_EQ(list->VisibleEntryCount(), 2);
     // hiding the selected entry moves the selection to the other visible one
-    list->HideDeviceEntry(1);
+    list->HideDeviceEntry(0);
     EXPECT_TRUE(padEntry->IsSelected());
     EXPECT_EQ(list->GetCurrentDevice(), padEntry->Device());
     list->HideDeviceEntry(-1);
@@ -284,7 +325,7 @@ TEST_F(DeviceListTest, ShutdownWithADeviceBoundAndATransferInFlightEnds) {
 TEST_F(DeviceListTest, TheDiscoveryThreadHandsArrivalsToTheUiThreadAndStopsWhileWaiting) {
     keypad->PlugCable();
     list->StartDiscovery();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return list->Entry(1)->IsEntryVisible(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return KeyboardEntry()->IsEntryVisible(); }, 5000));
     // the activation follows the first pass's arrivals
     ASSERT_TRUE(QTest::qWaitFor([&] { return firstPasses.load() == 1; }, 5000));
     // now block the UI thread's event loop while the thread has something to hand over
@@ -298,5 +339,5 @@ TEST_F(DeviceListTest, TheDiscoveryThreadHandsArrivalsToTheUiThreadAndStopsWhile
     list->StopWorkers(); // the thread waits for the UI thread: the stop must end that wait
     EXPECT_EQ(list->Discovery(), nullptr);
     QTest::qWait(50); // a hand-off left in the queue is dropped, not run
-    EXPECT_TRUE(list->Entry(1)->IsEntryVisible());
+    EXPECT_TRUE(KeyboardEntry()->IsEntryVisible());
 }

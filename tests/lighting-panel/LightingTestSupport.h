@@ -153,9 +153,10 @@ protected:
     }
 
     devices::CCorvaneKeyboardDevice* Keyboard() const {
-        return list->EntryCount() > 1
-                   ? qobject_cast<devices::CCorvaneKeyboardDevice*>(list->Entry(1)->Device())
-                   : nullptr;
+        for (devices::CCorvaneUSBDevice* device : list->DeviceObjects())
+            if (auto* keyboard = qobject_cast<devices::CCorvaneKeyboardDevice*>(device))
+                return keyboard;
+        return nullptr;
     }
     CLightControlUI* Panel() const { return LightPanelOf(Keyboard()); }
     template <typename T = QWidget> T* Part(const char* name) const {

@@ -86,8 +86,9 @@ QWidget* CDeviceList::Control(const char* name) const {
 }
 
 void CDeviceList::CreateInitialDevices() {
-    // the mouse and keyboard entries exist, hidden, before anything is connected
-    CreateDeviceObject(4, kRoleCommand);
+    // the keyboard's entry exists, hidden, before anything is connected; the mouse, the mouse
+    // pad and the headset get theirs (and their pages) when first seen, so a program without
+    // them builds none of it
     CreateDeviceObject(0, kRoleCommand);
     RefreshNoDeviceHint();
 }
@@ -148,10 +149,17 @@ int CDeviceList::CreateDeviceObject(int slot, std::uint16_t role) {
     device->Init();
 
     const int devicePage = AddPage(deviceSwitch, device);
-    m_devices.emplace_back(device);
+    // the entries keep the order of the device table (mouse, keyboard, mouse pad, headset)
+    // whichever comes first
+    const std::size_t place = EntryPlaceFor(*row);
+    m_devices.insert(m_devices.begin() + static_cast<std::ptrdiff_t>(place), device);
 
-    if (QLayout* layout = list->layout())
-        layout->addWidget(entry);
+    if (auto* layout = qobject_cast<QBoxLayout*>(list->layout())) {
+        const int before = place < m_entries.size() ? layout->indexOf(m_entries[place].data()) : -1;
+        layout->insertWidget(before, entry);
+    } else if (QLayout* other = list->layout()) {
+        other->addWidget(entry);
+    }
     entry->SetSynchroVisible(false);
     entry->SetTabGroup(QString::fromLatin1(option.tabGroup));
     entry->BindDeviceTab(QString::fromLatin1(kDeviceSwitch), devicePage);
@@ -162,7 +170,7 @@ int CDeviceList::CreateDeviceObject(int slot, std::uint16_t role) {
     entry->SetDevice(device);
     device->SetDeviceEntry(entry);
     entry->SetPreviewControl(device->PreviewControl());
-    m_entries.emplace_back(entry);
+    m_entries.insert(m_entries.begin() + static_cast<std::ptrdiff_t>(place), entry);
 
     manager->AttachSubtree(power);
     manager->AttachSubtree(device);
@@ -170,6 +178,22 @@ int CDeviceList::CreateDeviceObject(int slot, std::uint16_t role) {
     // selecting the entry ("selectchanged" of its "device_select") shows its device page and
     // power panel: the main window's route calls ShowCheckedEntry
     return 1;
+}
+
+std::size_t CDeviceList::EntryPlaceFor(int optionRow) const {
+    std::size_t place = 0;
+    while (place < m_entries.size() && m_entries[place] && m_entries[place]->Device() &&
+           m_entries[place]->Device()->OptionRow() < optionRow)
+        ++place;
+    return place;
+}
+
+int CDeviceList::EntryIndexOfRow(int optionRow) const {
+    for (int i = 0; i < EntryCount(); ++i)
+        if (CDeviceOptionUI* entry = Entry(i);
+            entry && entry->Device() && entry->Device()->OptionRow() == optionRow)
+            return i;
+    return -1;
 }
 
 CDeviceOptionUI* CDeviceList::Entry(int index) const {
@@ -380,13 +404,18 @@ bool CDeviceList::HandleDeviceMessage(UINT message, WPARAM wParam, LPARAM lParam
     case kUmDeviceRemoved:
         m_binder.OnDeviceRemoved(index);
         return true;
-    case kUmDeviceOnline:
+    case kUmDeviceOnline: {
+        // the message names the device's row of the device table, not its place in the list
+        const int entryIndex = EntryIndexOfRow(index);
+        if (entryIndex < 0)
+            return true;
         if (lParam == 0) {
-            HideDeviceEntry(index);
-        } else if (CDeviceOptionUI* entry = Entry(index); entry && !entry->IsEntryVisible()) {
-            ShowDeviceEntry(index, true, VisibleEntryCount() == 0);
+            HideDeviceEntry(entryIndex);
+        } else if (CDeviceOptionUI* entry = Entry(entryIndex); entry && !entry->IsEntryVisible()) {
+            ShowDeviceEntry(entryIndex, true, VisibleEntryCount() == 0);
         }
         return true;
+    }
     default:
         return false;
     }

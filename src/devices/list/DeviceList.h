@@ -81,6 +81,8 @@ public:
     int EntryCount() const { return static_cast<int>(m_entries.size()); }
     CDeviceOptionUI* Entry(int index) const;
     int EntryIndexOf(const CCorvaneUSBDevice* device) const;
+    // The entry of the device with this row of the device table, or -1.
+    int EntryIndexOfRow(int optionRow) const;
     int VisibleEntryCount() const;
     // Shows "No_device_Link" when no entry is visible once the first pass is over, hides it
     // otherwise.
@@ -106,6 +108,8 @@ public:
     void AfterArrival() override;
 
 private:
+    // Where an entry of this row of the device table goes in the list.
+    std::size_t EntryPlaceFor(int optionRow) const;
     CCorvaneUSBDevice* DeviceOf(const CDeviceConnection& connection) const;
     QWidget* Control(const char* name) const;
 
