@@ -147,5 +147,19 @@ TEST(LinuxAudioTest, WithoutTheCardTheEqualiserStillWorksAndTheMicrophoneSaysSo)
     EXPECT_EQ(chip.Problems().size(), 2u) << "said once";
 }
 
+// A card the kernel lists but ALSA cannot open: the mixer library is loaded when the chip first
+// opens it, and the failure is said as the mixer's, not as a missing library or function.
+TEST(LinuxAudioTest, ACardThatCannotBeOpenedIsSaidAsTheMixers) {
+    QTemporaryDir proc;
+    ASSERT_TRUE(proc.isValid());
+    const std::filesystem::path root = proc.path().toStdString();
+    std::filesystem::create_directories(root / "card57");
+    std::ofstream(root / "card57" / "usbid") << "0c76:1630\n";
+    CLinuxAudioChip chip(0x0C76, 0x1630, nullptr, root.string());
+    ASSERT_TRUE(chip.Init());
+    ASSERT_EQ(chip.Problems().size(), 1u);
+    EXPECT_EQ(chip.Problems()[0], "the mixer of hw:57 cannot be opened");
+}
+
 } // namespace
 } // namespace vpc::devices::headset

@@ -28,7 +28,7 @@ done
 grep -q "^/usr/bin/vpc-\|/tests/\|/build/" "$work/files" && fail "build tools or tests in the package"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libpulse0 libfftw3-single3 libxcb1 libqt6core6 libqt6widgets6 libqt6dbus6 libqt6gui6 libqt6svg6 libqt6network6 libjsoncpp libcurl4 ca-certificates libstdc++6 libc6; do
+for library in libpulse0 libfftw3-single3 libxcb1 libqt6core6 libqt6widgets6 libqt6dbus6 libqt6gui6 libqt6svg6 libqt6network6 libjsoncpp libcurl4 libasound2 ca-certificates libstdc++6 libc6; do
     echo "$depends" | grep -q "$library" || fail "Depends lacks $library: $depends"
 done
 dpkg-deb -e "$deb" "$work/control"

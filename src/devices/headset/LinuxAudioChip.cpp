@@ -1,6 +1,6 @@
 #include "LinuxAudioChip.h"
 
-#include <alsa/asoundlib.h>
+#include "AlsaMixerLibrary.h"
 
 #include <algorithm>
 #include <cmath>
@@ -74,20 +74,27 @@ int FindUsbSoundCard(std::uint16_t vendorId, std::uint16_t productId, const std:
 
 // The card's simple mixer, open while the chip lives.
 struct CLinuxAudioChip::Mixer {
-    snd_mixer_t* handle = nullptr;
+    explicit Mixer(const AlsaMixerApi& api) : alsa(api) {}
     ~Mixer() {
         if (handle)
-            snd_mixer_close(handle);
+            alsa.close(handle);
     }
+    Mixer(const Mixer&) = delete;
+    Mixer& operator=(const Mixer&) = delete;
     snd_mixer_elem_t* Find(const std::string& name) const {
         if (!handle || name.empty())
             return nullptr;
         snd_mixer_selem_id_t* id = nullptr;
-        snd_mixer_selem_id_alloca(&id);
-        snd_mixer_selem_id_set_index(id, 0);
-        snd_mixer_selem_id_set_name(id, name.c_str());
-        return snd_mixer_find_selem(handle, id);
+        if (alsa.selemIdMalloc(&id) < 0 || id == nullptr)
+            return nullptr;
+        alsa.selemIdSetIndex(id, 0);
+        alsa.selemIdSetName(id, name.c_str());
+        snd_mixer_elem_t* element = alsa.findSelem(handle, id);
+        alsa.selemIdFree(id);
+        return element;
     }
+    const AlsaMixerApi& alsa;
+    snd_mixer_t* handle = nullptr;
 };
 
 CLinuxAudioChip::CLinuxAudioChip(std::uint16_t vendorId, std::uint16_t productId,
@@ -105,24 +112,28 @@ bool CLinuxAudioChip::Init() {
                              "settings are kept in the profile only");
         return true; // the equaliser and the profile still work
     }
-    auto mixer = std::make_unique<Mixer>();
+    const AlsaMixerApi* alsa = AlsaMixer();
+    if (!alsa) {
+        m_problems.push_back(LastAlsaLoadError() + ": microphone and monitor settings are kept "
+                                                   "in the profile only");
+        return true;
+    }
+    auto mixer = std::make_unique<Mixer>(*alsa);
     const std::string device = "hw:" + std::to_string(m_card);
-    if (snd_mixer_open(&mixer->handle, 0) < 0 ||
-        snd_mixer_attach(mixer->handle, device.c_str()) < 0 ||
-        snd_mixer_selem_register(mixer->handle, nullptr, nullptr) < 0 ||
-        snd_mixer_load(mixer->handle) < 0) {
+    if (alsa->open(&mixer->handle, 0) < 0 || alsa->attach(mixer->handle, device.c_str()) < 0 ||
+        alsa->selemRegister(mixer->handle, nullptr, nullptr) < 0 || alsa->load(mixer->handle) < 0) {
         m_problems.push_back("the mixer of " + device + " cannot be opened");
         return true;
     }
     std::vector<MixerElementInfo> elements;
-    for (snd_mixer_elem_t* e = snd_mixer_first_elem(mixer->handle); e != nullptr;
-         e = snd_mixer_elem_next(e)) {
+    for (snd_mixer_elem_t* e = alsa->firstElem(mixer->handle); e != nullptr;
+         e = alsa->elemNext(e)) {
         MixerElementInfo info;
-        info.name = snd_mixer_selem_get_name(e);
-        info.captureVolume = snd_mixer_selem_has_capture_volume(e) != 0;
-        info.captureSwitch = snd_mixer_selem_has_capture_switch(e) != 0;
-        info.playbackVolume = snd_mixer_selem_has_playback_volume(e) != 0;
-        info.playbackSwitch = snd_mixer_selem_has_playback_switch(e) != 0;
+        info.name = alsa->selemGetName(e);
+        info.captureVolume = alsa->hasCaptureVolume(e) != 0;
+        info.captureSwitch = alsa->hasCaptureSwitch(e) != 0;
+        info.playbackVolume = alsa->hasPlaybackVolume(e) != 0;
+        info.playbackSwitch = alsa->hasPlaybackSwitch(e) != 0;
         elements.push_back(std::move(info));
     }
     m_controls = ChooseMixerControls(elements);
@@ -143,8 +154,8 @@ std::optional<long> CLinuxAudioChip::VolumeRange(const std::string& element, Sid
     long low = 0;
     long high = 0;
     if (e == nullptr ||
-        (side == Side::Capture ? snd_mixer_selem_get_capture_volume_range(e, &low, &high)
-                               : snd_mixer_selem_get_playback_volume_range(e, &low, &high)) < 0)
+        (side == Side::Capture ? m_mixer->alsa.getCaptureVolumeRange(e, &low, &high)
+                               : m_mixer->alsa.getPlaybackVolumeRange(e, &low, &high)) < 0)
         return std::nullopt;
     return maximum ? high : low;
 }
@@ -156,8 +167,8 @@ std::optional<double> CLinuxAudioChip::VolumeScalar(const std::string& element, 
     long value = 0;
     if (e == nullptr || !low || !high || *high <= *low ||
         (side == Side::Capture
-             ? snd_mixer_selem_get_capture_volume(e, SND_MIXER_SCHN_FRONT_LEFT, &value)
-             : snd_mixer_selem_get_playback_volume(e, SND_MIXER_SCHN_FRONT_LEFT, &value)) < 0)
+             ? m_mixer->alsa.getCaptureVolume(e, SND_MIXER_SCHN_FRONT_LEFT, &value)
+             : m_mixer->alsa.getPlaybackVolume(e, SND_MIXER_SCHN_FRONT_LEFT, &value)) < 0)
         return std::nullopt;
     return static_cast<double>(value - *low) / static_cast<double>(*high - *low);
 }
@@ -170,8 +181,8 @@ bool CLinuxAudioChip::SetVolumeScalar(const std::string& element, Side side, dou
         return false;
     const long value =
         *low + std::lround(std::clamp(scalar, 0.0, 1.0) * static_cast<double>(*high - *low));
-    return (side == Side::Capture ? snd_mixer_selem_set_capture_volume_all(e, value)
-                                  : snd_mixer_selem_set_playback_volume_all(e, value)) == 0;
+    return (side == Side::Capture ? m_mixer->alsa.setCaptureVolumeAll(e, value)
+                                  : m_mixer->alsa.setPlaybackVolumeAll(e, value)) == 0;
 }
 
 std::optional<bool> CLinuxAudioChip::Muted(const std::string& element, Side side) const {
@@ -179,10 +190,10 @@ std::optional<bool> CLinuxAudioChip::Muted(const std::string& element, Side side
     int on = 1;
     if (e == nullptr ||
         (side == Side::Capture
-             ? (!snd_mixer_selem_has_capture_switch(e) ||
-                snd_mixer_selem_get_capture_switch(e, SND_MIXER_SCHN_FRONT_LEFT, &on) < 0)
-             : (!snd_mixer_selem_has_playback_switch(e) ||
-                snd_mixer_selem_get_playback_switch(e, SND_MIXER_SCHN_FRONT_LEFT, &on) < 0)))
+             ? (!m_mixer->alsa.hasCaptureSwitch(e) ||
+                m_mixer->alsa.getCaptureSwitch(e, SND_MIXER_SCHN_FRONT_LEFT, &on) < 0)
+             : (!m_mixer->alsa.hasPlaybackSwitch(e) ||
+                m_mixer->alsa.getPlaybackSwitch(e, SND_MIXER_SCHN_FRONT_LEFT, &on) < 0)))
         return std::nullopt;
     return on == 0;
 }
@@ -191,8 +202,8 @@ bool CLinuxAudioChip::SetMuted(const std::string& element, Side side, bool muted
     snd_mixer_elem_t* e = m_mixer ? m_mixer->Find(element) : nullptr;
     if (e == nullptr)
         return false;
-    return (side == Side::Capture ? snd_mixer_selem_set_capture_switch_all(e, muted ? 0 : 1)
-                                  : snd_mixer_selem_set_playback_switch_all(e, muted ? 0 : 1)) == 0;
+    return (side == Side::Capture ? m_mixer->alsa.setCaptureSwitchAll(e, muted ? 0 : 1)
+                                  : m_mixer->alsa.setPlaybackSwitchAll(e, muted ? 0 : 1)) == 0;
 }
 
 std::optional<std::string> CLinuxAudioChip::ReadProperty(const AudioDeviceRecord& device,
