@@ -1,7 +1,5 @@
 #include "ControlFactory.h"
 
-#include <QWidget>
-
 CControlFactory& CControlFactory::Instance() {
     static CControlFactory factory;
     return factory;
@@ -26,9 +24,9 @@ void CControlFactory::RegisterControl(const QString& className, CreateFunction c
     m_entries.push_back({className, std::move(create)});
 }
 
-QWidget* CControlFactory::CreateControl(const QString& className) const {
+QWidget* CControlFactory::CreateControl(const QString& className, QWidget* parent) const {
     const Entry* entry = Find(className);
-    return entry && entry->create ? entry->create() : nullptr;
+    return entry && entry->create ? entry->create(parent) : nullptr;
 }
 
 bool CControlFactory::IsRegistered(const QString& className) const {

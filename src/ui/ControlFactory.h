@@ -4,21 +4,35 @@
 
 #include <QString>
 #include <QStringList>
+#include <QWidget>
+#include <concepts>
 #include <functional>
 #include <vector>
 
-class QWidget;
-
 class CControlFactory {
 public:
-    using CreateFunction = std::function<QWidget*()>;
+    // Makes a control with its parent: a control that builds children of its own is then
+    // styled once, not again for all of them when it is moved under its parent.
+    using CreateFunction = std::function<QWidget*(QWidget* parent)>;
 
     static CControlFactory& Instance();
 
     // A name registered again replaces its function and keeps its place.
     void RegisterControl(const QString& className, CreateFunction create);
-    // A new control of that class (names compared ignoring case), or null.
-    QWidget* CreateControl(const QString& className) const;
+    // A function that makes the control without a parent: the parent is set afterwards.
+    template <typename MakeControl>
+    requires std::invocable<MakeControl> &&
+        (!std::invocable<MakeControl, QWidget*>)void RegisterControl(const QString& className,
+                                                                     MakeControl make) {
+        RegisterControl(className, CreateFunction([make](QWidget* parent) -> QWidget* {
+                            QWidget* control = make();
+                            if (control && parent)
+                                control->setParent(parent);
+                            return control;
+                        }));
+    }
+    // A new control of that class (names compared ignoring case) below `parent`, or null.
+    QWidget* CreateControl(const QString& className, QWidget* parent = nullptr) const;
     bool IsRegistered(const QString& className) const;
     QStringList RegisteredNames() const;
     void Clear() { m_entries.clear(); }

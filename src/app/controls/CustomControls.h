@@ -15,9 +15,9 @@
 #include "SelectPanelUI.h"
 #include "WndUI.h"
 
-// Binds Control::kRegisteredName to a function that creates a new Control. The
-// layout builder that asks for it gives the control its parent.
+// Binds Control::kRegisteredName to a function that creates a new Control below the parent
+// the layout builder gives it.
 template <typename Control> void RegisterControlClass(CControlFactory& factory) {
     factory.RegisterControl(QString::fromLatin1(Control::kRegisteredName),
-                            []() -> QWidget* { return new Control; });
+                            [](QWidget* parent) -> QWidget* { return new Control(parent); });
 }
