@@ -57,11 +57,12 @@ public:
         if (m_callback) {
             widget = m_callback(className);
         }
-        if (!widget) {
-            widget = CControlFactory::Instance().CreateControl(className);
-        }
         if (widget) {
             widget->setParent(parent);
+        } else {
+            widget = CControlFactory::Instance().CreateControl(className, parent);
+        }
+        if (widget) {
             widget->setObjectName(name);
             return widget;
         }
