@@ -305,6 +305,29 @@ TEST(ControlFactoryTest, KeepsRegistrationOrderAndMatchesNamesIgnoringCase) {
     EXPECT_EQ(factory.CreateControl("Unknown"), nullptr);
 }
 
+// Controls are made below the parent the builder gives, whether their function takes it or
+// makes the control alone.
+TEST(ControlFactoryTest, ControlsAreMadeBelowTheirParent) {
+    CControlFactory factory;
+    QWidget* seenParent = nullptr;
+    factory.RegisterControl("CWithParentUI", [&seenParent](QWidget* parent) -> QWidget* {
+        seenParent = parent;
+        return new QWidget(parent);
+    });
+    factory.RegisterControl("CAloneUI", [] { return new QWidget; });
+    QWidget host;
+    QWidget* withParent = factory.CreateControl("cwithparentui", &host);
+    EXPECT_EQ(seenParent, &host) << "the parent reaches the control's constructor";
+    ASSERT_NE(withParent, nullptr);
+    EXPECT_EQ(withParent->parentWidget(), &host);
+    QWidget* alone = factory.CreateControl("CAloneUI", &host);
+    ASSERT_NE(alone, nullptr);
+    EXPECT_EQ(alone->parentWidget(), &host);
+    const std::unique_ptr<QWidget> orphan(factory.CreateControl("CAloneUI"));
+    ASSERT_NE(orphan, nullptr);
+    EXPECT_EQ(orphan->parentWidget(), nullptr);
+}
+
 TEST(MenuWndTest, BuildsNamedItemsFromTheSkin) {
     UseTestSkin();
     const std::unique_ptr<QMenu> menu = CMenuWnd::BuildMenu("menu/tray.xml");
