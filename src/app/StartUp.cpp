@@ -64,7 +64,7 @@ void RegisterCustomControls() {
     vpc::panels::RegisterHeadsetControls();
     vpc::panels::RegisterShootControls();
     vpc::panels::RegisterKeySetControls();
-    RegisterControlClass<vpc::panels::CDeviceProfileUI>(factory);
+    RegisterParentedControlClass<vpc::panels::CDeviceProfileUI>(factory);
 }
 
 void ScheduleScreenshot(CMainWnd& window, const QString& file) {
