@@ -6,6 +6,7 @@
 #include "ShootControlUI.h"
 
 #include <QAbstractSlider>
+#include <QComboBox>
 
 namespace {
 
@@ -43,6 +44,17 @@ TEST_F(MainWindowMouseTest, BothAreInTheDeviceBarAndEachPageWritesOnlyToItsDevic
     EXPECT_TRUE(QTest::qWaitFor([&] { return !keypad->AcceptedPackets(0x06).empty(); }, 5000))
         << "the keypad's own page writes to it";
     EXPECT_TRUE(mouse->AcceptedPackets(0x06).empty()) << "nothing reaches the mouse";
+}
+
+// The mouse's lighting panel lists the lighting effects of the mouse's light type.
+TEST_F(MainWindowMouseTest, TheMousesLightingPanelListsTheMousesEffects) {
+    Select(mouseDevice);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->GetCurrentDevice() == mouseDevice; }, 5000));
+    auto* modes = qobject_cast<QComboBox*>(
+        mouseDevice->FindPageControl(QStringLiteral("light_combo_modeSelect")));
+    ASSERT_NE(modes, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return modes->isVisible(); }, 5000));
+    EXPECT_EQ(modes->count(), 12);
 }
 
 TEST_F(MainWindowMouseTest, PanelsBuiltWhenFirstShownStillReachTheMainWindow) {

@@ -164,19 +164,20 @@ CControlUI CLightControlUI::Group(const char* name) const {
 
 void CLightControlUI::FillModeList(const QStringList& names, const std::vector<bool>& visible,
                                    int brightnessMaximum, int speedMaximum) {
-    FillModes(names, visible, false, brightnessMaximum, speedMaximum);
+    // a mouse's list is its own (its light type's names, from its properties)
+    if (m_deviceKind != kMouseType)
+        FillModes(names, visible, false, brightnessMaximum, speedMaximum);
 }
 
 void CLightControlUI::FillModeListNoStreaming(const QStringList& names,
                                               const std::vector<bool>& visible,
                                               int brightnessMaximum, int speedMaximum) {
-    FillModes(names, visible, true, brightnessMaximum, speedMaximum);
+    if (m_deviceKind != kMouseType)
+        FillModes(names, visible, true, brightnessMaximum, speedMaximum);
 }
 
 void CLightControlUI::FillModes(const QStringList& names, const std::vector<bool>& visible,
                                 bool noStreaming, int brightnessMaximum, int speedMaximum) {
-    if (m_deviceKind == kMouseType)
-        return;
     auto* combo = Part(QStringLiteral("light_combo_modeSelect")).as<QComboBox>();
     if (combo) {
         const SilentScope silent;
@@ -389,11 +390,9 @@ void CLightControlUI::RefillFromProperties() {
     for (const QVariant& flag : flags)
         visible.push_back(flag.toBool());
     visible.resize(static_cast<std::size_t>(names.size()), false);
+    // the device's own list, whatever its kind and whenever the panel is built
     const QVariant wired = property("modeListWired");
-    if (wired.isValid() && !wired.toBool())
-        FillModeListNoStreaming(names, visible, kLevelMaximum, kLevelMaximum);
-    else
-        FillModeList(names, visible, kLevelMaximum, kLevelMaximum);
+    FillModes(names, visible, wired.isValid() && !wired.toBool(), kLevelMaximum, kLevelMaximum);
 }
 
 void CLightControlUI::OnDeviceProperty(const QByteArray& name) {
