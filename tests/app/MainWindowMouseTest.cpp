@@ -46,7 +46,8 @@ TEST_F(MainWindowMouseTest, BothAreInTheDeviceBarAndEachPageWritesOnlyToItsDevic
     EXPECT_TRUE(mouse->AcceptedPackets(0x06).empty()) << "nothing reaches the mouse";
 }
 
-// The mouse's lighting panel lists the lighting effects of the mouse's light type.
+// The mouse's lighting panel lists the lighting effects of the mouse's light type and no
+// custom colour group.
 TEST_F(MainWindowMouseTest, TheMousesLightingPanelListsTheMousesEffects) {
     Select(mouseDevice);
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->GetCurrentDevice() == mouseDevice; }, 5000));
@@ -55,6 +56,10 @@ TEST_F(MainWindowMouseTest, TheMousesLightingPanelListsTheMousesEffects) {
     ASSERT_NE(modes, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return modes->isVisible(); }, 5000));
     EXPECT_EQ(modes->count(), 12);
+    // the keypad's custom colour groups are not the mouse's
+    QWidget* customGroup = mouseDevice->FindPageControl(QStringLiteral("lightcustom_layout"));
+    ASSERT_NE(customGroup, nullptr);
+    EXPECT_TRUE(customGroup->isHidden());
 }
 
 TEST_F(MainWindowMouseTest, PanelsBuiltWhenFirstShownStillReachTheMainWindow) {
