@@ -166,6 +166,8 @@ LRESULT CMainWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         StopMacroRecording(); // the recording ends with the device it was for
     }
     if (m_deviceList && m_deviceList->HandleDeviceMessage(message, wParam, lParam)) {
+        if (message == vpc::devices::kUmDeviceArrived)
+            PublishSyncDevices();    // a device seen for the first time has just got its object
         m_syncThread.CheckTargets(); // a synchronised device may have come back
         FollowDeviceModes();
         if (message == vpc::devices::kUmDeviceArrived) {
