@@ -1,26 +1,13 @@
 #include "LazySkinPixmap.h"
 
-#include "SkinResources.h"
+#include "SkinPixmap.h"
 
 #include <QEvent>
 #include <QLabel>
-#include <QPixmap>
-#include <QPixmapCache>
 
 namespace {
 
 constexpr const char* kPictureProperty = "skinPixmap";
-
-// One decoded copy per picture, shared by every label that shows it.
-QPixmap SkinPixmap(const QString& relative) {
-    const QString path = CSkinResources::Instance().ImagePath(relative);
-    if (path.isEmpty())
-        return {};
-    QPixmap pixmap;
-    if (!QPixmapCache::find(path, &pixmap) && pixmap.load(path))
-        QPixmapCache::insert(path, pixmap);
-    return pixmap;
-}
 
 } // namespace
 
@@ -44,7 +31,7 @@ bool CLazySkinPixmap::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Show) {
         if (auto* label = qobject_cast<QLabel*>(watched)) {
             label->removeEventFilter(this);
-            label->setPixmap(SkinPixmap(label->property(kPictureProperty).toString()));
+            label->setPixmap(LoadSkinPixmap(label->property(kPictureProperty).toString()));
         }
     }
     return QObject::eventFilter(watched, event);

@@ -1,9 +1,6 @@
 #include "SkinImage.h"
 
-#include "SkinResources.h"
-
 #include <QPainter>
-#include <QPixmapCache>
 #include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
@@ -56,23 +53,6 @@ QString FormatSourceImageText(const QString& file, const QRect& source) {
 
 QString FormatFadeImageText(const QString& file, int fade) {
     return QStringLiteral("res='%1' fade='%2'").arg(file).arg(fade);
-}
-
-QPixmap LoadSkinPixmap(const QString& file) {
-    if (file.isEmpty()) {
-        return {};
-    }
-    const QString path = CSkinResources::Instance().ImagePath(file);
-    if (path.isEmpty()) {
-        return {};
-    }
-    QPixmap pixmap;
-    if (!QPixmapCache::find(path, &pixmap)) {
-        if (pixmap.load(path)) {
-            QPixmapCache::insert(path, pixmap);
-        }
-    }
-    return pixmap;
 }
 
 bool DrawImageText(QPainter& painter, const QRect& dest, const QString& text) {

@@ -2,6 +2,8 @@
 // "res='a.png' fade='120'"): parsing, building and drawing them from the skin folder.
 #pragma once
 
+#include "SkinPixmap.h"
+
 #include <QPixmap>
 #include <QRect>
 #include <QString>
@@ -22,9 +24,6 @@ struct CImageText {
 QString FormatSourceImageText(const QString& file, const QRect& source);
 // "res='<file>' fade='<fade>'" as the skin writes a faded picture.
 QString FormatFadeImageText(const QString& file, int fade);
-
-// The picture of a skin file, or a null pixmap when it is missing or unreadable.
-QPixmap LoadSkinPixmap(const QString& file);
 
 // Draws an image text into dest; false (and nothing drawn) when there is no picture.
 bool DrawImageText(QPainter& painter, const QRect& dest, const QString& text);
