@@ -337,18 +337,12 @@ QPoint CMainWnd::SettingsWindowBesidePosition() const {
 std::array<vpc::update::UpdateEntry, 4> CMainWnd::RefreshUpdateEntries() const {
     // by the devices' rows of the device table (mouse, keyboard, mouse pad, headset): the list
     // holds entries only for the devices seen so far
-    std::vector<std::int32_t> versions;
+    std::vector<std::int32_t> versions(vpc::devices::DeviceOptionTable().size(), 0);
     if (m_deviceList) {
         for (vpc::devices::CCorvaneUSBDevice* device : m_deviceList->DeviceObjects()) {
-            const int row = device->OptionRow();
-            if (row < 0 || row >= static_cast<int>(vpc::devices::DeviceOptionTable().size()))
-                continue;
-            if (versions.size() <= static_cast<std::size_t>(row))
-                versions.resize(static_cast<std::size_t>(row) + 1, 0);
-            versions[static_cast<std::size_t>(row)] =
-                device->Channel().IsEnabled()
-                    ? device->Channel().WiredInterface().Attributes().versionNumber
-                    : 0;
+            const auto row = static_cast<std::size_t>(device->OptionRow());
+            if (row < versions.size() && device->Channel().IsEnabled())
+                versions[row] = device->Channel().WiredInterface().Attributes().versionNumber;
         }
     }
     return vpc::update::RefreshUpdateEntries(

@@ -20,10 +20,8 @@ public:
     // A name registered again replaces its function and keeps its place.
     void RegisterControl(const QString& className, CreateFunction create);
     // A function that makes the control without a parent: the parent is set afterwards.
-    template <typename MakeControl>
-    requires std::invocable<MakeControl> &&
-        (!std::invocable<MakeControl, QWidget*>)void RegisterControl(const QString& className,
-                                                                     MakeControl make) {
+    template <std::invocable MakeControl>
+    void RegisterControl(const QString& className, MakeControl make) {
         RegisterControl(className, CreateFunction([make](QWidget* parent) -> QWidget* {
                             QWidget* control = make();
                             if (control && parent)
