@@ -95,6 +95,14 @@ protected:
         }
         ASSERT_TRUE(discovery->RunCycle());
     }
+    // A simulated device of another kind plugged in on its cable, and the pass that finds it.
+    template <typename SimDevice> std::shared_ptr<SimDevice> PlugInOnCable() {
+        auto device = SimDevice::Create();
+        bus->Attach(device);
+        device->PlugCable();
+        Pass();
+        return device;
+    }
     QWidget* Control(const char* name) const {
         return window->PaintManager().FindControl(name).widget();
     }
@@ -157,14 +165,8 @@ TEST_F(DeviceListTest, WithNothingConnectedOnlyTheKeyboardsEntryExistsHidden) {
 TEST_F(DeviceListTest, ADeviceSeenLaterTakesItsPlaceInTheListAndTheOnlineMessageFindsIt) {
     keypad->PlugCable();
     Pass();
-    auto pad = sim::CSimMousePad::Create();
-    bus->Attach(pad);
-    pad->PlugCable();
-    Pass();
-    auto mouse = sim::CSimMouse::Create();
-    bus->Attach(mouse);
-    mouse->PlugCable();
-    Pass();
+    const auto pad = PlugInOnCable<sim::CSimMousePad>();
+    const auto mouse = PlugInOnCable<sim::CSimMouse>();
     ASSERT_EQ(list->EntryCount(), 3);
     EXPECT_EQ(list->Entry(0)->Device()->DeviceName(), "mouse");
     EXPECT_EQ(list->Entry(1)->Device()->DeviceName(), "keyboard");
@@ -284,10 +286,7 @@ TEST_F(DeviceListTest, UnpluggingTheOnlyVisibleDeviceShowsTheHintAgain) {
 TEST_F(DeviceListTest, AMousePadGetsItsObjectAndEntryWhenFirstSeen) {
     keypad->PlugCable();
     Pass();
-    auto pad = sim::CSimMousePad::Create();
-    bus->Attach(pad);
-    pad->PlugCable();
-    Pass();
+    const auto pad = PlugInOnCable<sim::CSimMousePad>();
     ASSERT_EQ(list->EntryCount(), 2);
     CDeviceOptionUI* padEntry = list->Entry(1);
     EXPECT_EQ(padEntry->Device()->DeviceName(), "MousePad");
