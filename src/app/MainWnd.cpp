@@ -56,7 +56,6 @@ constexpr int kDeviceTypeKeyboard = static_cast<int>(vpc::devices::DeviceKind::K
 constexpr int kDeviceTypeMouse = static_cast<int>(vpc::devices::DeviceKind::Mouse);
 constexpr int kDeviceTypeMousePad = static_cast<int>(vpc::devices::DeviceKind::MousePad);
 constexpr int kDeviceTypeHeadset = static_cast<int>(vpc::devices::DeviceKind::Headset);
-constexpr QSize kWorkingSize(1000, 640);
 } // namespace
 
 CMainWnd::CMainWnd(QWidget* parent)

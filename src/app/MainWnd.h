@@ -89,6 +89,8 @@ public:
     // Where the settings window goes beside this window's right edge.
     QPoint SettingsWindowBesidePosition() const;
     static constexpr UINT kUmShowSettings = 3093;
+    // The window's size once fitted to a monitor that has room for it.
+    static constexpr QSize kWorkingSize{1000, 640};
     bool IsSettingsWindowOpen() const { return !m_setWnd.isNull(); }
     WindowImplBase* SettingsWindow() const { return m_setWnd.data(); }
     // The update-check targets with their current versions: the firmware of each device whose

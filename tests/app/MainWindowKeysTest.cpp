@@ -108,6 +108,35 @@ TEST_F(MainWindowKeysTest, OpeningManageScrollsThePageInsteadOfCuttingOffTheKeys
     EXPECT_LE(lowestKeyBottom(), scroll->widget()->height()) << "and the page scrolls to them";
 }
 
+// Every function page of the keypad and the mouse fits the window's working width: none of
+// them scrolls sideways (which would hide the tabs at the right of the profile bar).
+TEST_F(MainWindowKeysTest, EveryFunctionPageFitsTheWindowsWidth) {
+    window->setFixedSize(CMainWnd::kWorkingSize); // as fitted to a monitor with room for it
+    auto* scroll = qobject_cast<QScrollArea*>(
+        window->PaintManager().FindControl(QStringLiteral("device_page_scroll")).widget());
+    ASSERT_NE(scroll, nullptr);
+    const struct {
+        vpc::devices::CCorvaneUSBDevice* device;
+        std::vector<const char*> tabs;
+    } pages[] = {
+        {keyboard, {"deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab"}},
+        {mouseDevice,
+         {"deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab", "cursor_Op_tab"}},
+    };
+    for (const auto& page : pages) {
+        Select(page.device);
+        for (const char* tab : page.tabs) {
+            SCOPED_TRACE(tab);
+            Click(page.device, tab);
+            for (int pass = 0; pass < 3; ++pass) // the layouts settle as their requests are handled
+                QCoreApplication::sendPostedEvents();
+            // what the page's layout needs at least
+            const int needed = scroll->widget()->minimumSizeHint().width();
+            EXPECT_LE(needed, scroll->viewport()->width());
+        }
+    }
+}
+
 TEST_F(MainWindowKeysTest, AMediaKeyAndAMacroReachTheKeypadAndTheProfile) {
     Select(keyboard);
     // a macro to play, made on the macro page
