@@ -2,6 +2,7 @@
 // the notifications that reach the window's Notify.
 #include "ControlsWindow.h"
 #include "CustomControls.h"
+#include "KeyCaption.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -209,6 +210,63 @@ TEST_F(ControlsTest, KeyButtonRepaintsEachChangeOfItsLedFaceAndSize) {
     light(imaged, 0xFF0000u);
     const QColor green = glow();
     EXPECT_GT(green.green(), green.red() + 60) << qPrintable(green.name());
+}
+
+// A key name wider than the key is written smaller, and cut only below the smallest size.
+TEST(KeyCaptionTest, LongNamesGetSmallerLettersUntilTheSmallestSize) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(13);
+    const int width = 46;
+    struct Case {
+        QString text;
+        bool smaller;
+        bool cut;
+    };
+    const Case cases[] = {{"Esc", false, false},
+                          {"Num Lock", true, false},
+                          {"BackSpace", true, false},
+                          {"Num\nEnter", false, false},
+                          {"Left Ctrl+Shift+Alt+Win+B", true, true}};
+    for (const Case& c : cases) {
+        const KeyCaption caption = KeyCaption::Fit(font, c.text, width);
+        EXPECT_EQ(caption.font.pixelSize() < 13, c.smaller) << qPrintable(c.text);
+        EXPECT_GE(caption.font.pixelSize(), KeyCaption::kSmallestPixelSize) << qPrintable(c.text);
+        EXPECT_EQ(caption.text != c.text, c.cut) << qPrintable(caption.text);
+        const QFontMetrics metrics(caption.font);
+        for (const QString& line : caption.text.split('\n'))
+            EXPECT_LE(metrics.horizontalAdvance(line), width) << qPrintable(line);
+        if (c.smaller && !c.cut) {
+            // the largest size that fits: one pixel more would not
+            QFont larger = caption.font;
+            larger.setPixelSize(caption.font.pixelSize() + 1);
+            EXPECT_GT(QFontMetrics(larger).horizontalAdvance(c.text), width) << qPrintable(c.text);
+        }
+    }
+    EXPECT_EQ(KeyCaption::Fit(font, "", width).text, "");
+}
+
+// On the key the long name stays inside the key's rim instead of running off both sides.
+TEST_F(ControlsTest, KeyButtonWritesALongNameWhollyOnItsFace) {
+    auto* key = Control<CDeviceKeyButtonUI>("key_1");
+    key->setStyleSheet("CDeviceKeyButtonUI { background-color: #000080; color: #ffff00; "
+                       "border: none; padding: 0px; font-size: 13px; }");
+    key->resize(52, 52);
+    key->setText("BackSpace Key");
+    const QImage shown = key->grab().toImage();
+    const auto textInColumn = [&shown](int x) {
+        for (int y = 0; y < shown.height(); ++y) {
+            const QColor c = shown.pixelColor(x, y);
+            if (c.red() > 100 && c.green() > 100) // the caption's yellow over the blue face
+                return true;
+        }
+        return false;
+    };
+    EXPECT_FALSE(textInColumn(0));
+    EXPECT_FALSE(textInColumn(1));
+    EXPECT_FALSE(textInColumn(shown.width() - 1));
+    EXPECT_FALSE(textInColumn(shown.width() - 2));
+    EXPECT_TRUE(textInColumn(shown.width() / 4));
+    EXPECT_TRUE(textInColumn(shown.width() * 3 / 4));
 }
 
 // A key paints all of its pixels itself (its parents are not repainted under it each

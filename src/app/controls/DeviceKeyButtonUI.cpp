@@ -1,6 +1,7 @@
 #include "DeviceKeyButtonUI.h"
 
 #include "ControlEvents.h"
+#include "KeyCaption.h"
 #include "SkinImage.h"
 
 #include <QMouseEvent>
@@ -14,6 +15,8 @@ namespace {
 
 const QColor kSelectionFrame(0x22, 0xe0, 0xc4);
 const QColor kKeySetMarker(0xf5, 0xa6, 0x23);
+// Room left and right of a caption, inside the key's rim.
+constexpr int kCaptionMargin = 6;
 
 // A picture of the key's size at the screen's pixel ratio, filled with one colour.
 QPixmap BlankLayer(QSize size, qreal pixelRatio, const QColor& fill) {
@@ -195,7 +198,18 @@ const QPixmap& CDeviceKeyButtonUI::Face() {
     face.setPen(palette().color(foregroundRole()));
     face.setBrush(palette().brush(backgroundRole()));
     face.setFont(font());
+    // A name too long for the key is written in smaller letters (the style sheet's font
+    // would win over the painter's, so the face is drawn without it and the name after).
+    const KeyCaption caption = KeyCaption::Fit(font(), option.text, width() - kCaptionMargin);
+    if (caption.text == option.text && caption.font == font()) {
+        style()->drawControl(QStyle::CE_PushButton, &option, &face, this);
+        return m_face;
+    }
+    option.text.clear();
     style()->drawControl(QStyle::CE_PushButton, &option, &face, this);
+    face.setFont(caption.font);
+    style()->drawItemText(&face, rect(), Qt::AlignCenter, palette(), isEnabled(), caption.text,
+                          QPalette::ButtonText);
     return m_face;
 }
 
