@@ -46,8 +46,8 @@ TEST_F(MainWindowMouseTest, BothAreInTheDeviceBarAndEachPageWritesOnlyToItsDevic
     EXPECT_TRUE(mouse->AcceptedPackets(0x06).empty()) << "nothing reaches the mouse";
 }
 
-// The mouse's lighting panel lists the lighting effects of the mouse's light type and no
-// custom colour group.
+// The mouse's lighting panel lists the lighting effects of the mouse's light type and none
+// of the keypad's groups (custom colours, preset colour sets, music styles).
 TEST_F(MainWindowMouseTest, TheMousesLightingPanelListsTheMousesEffects) {
     Select(mouseDevice);
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->GetCurrentDevice() == mouseDevice; }, 5000));
@@ -56,10 +56,19 @@ TEST_F(MainWindowMouseTest, TheMousesLightingPanelListsTheMousesEffects) {
     ASSERT_NE(modes, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return modes->isVisible(); }, 5000));
     EXPECT_EQ(modes->count(), 12);
-    // the keypad's custom colour groups are not the mouse's
-    QWidget* customGroup = mouseDevice->FindPageControl(QStringLiteral("lightcustom_layout"));
-    ASSERT_NE(customGroup, nullptr);
-    EXPECT_TRUE(customGroup->isHidden());
+    QWidget* music =
+        mouseDevice->FindPageControl(QStringLiteral("light_combo_AudiomodeSelectLayout"));
+    ASSERT_NE(music, nullptr);
+    for (const int mode : {11, 0, 3}) { // music, wave, breathing
+        modes->setCurrentIndex(mode);   // what a choice in the list's popup does
+        EXPECT_TRUE(QTest::qWaitFor([&] { return music->isHidden() == (mode != 11); }, 5000))
+            << "the music styles in mode " << mode;
+        for (const char* keypadGroup : {"lightcustom_layout", "light_combo_ZZCCmodeSelectLayout"}) {
+            QWidget* group = mouseDevice->FindPageControl(QString::fromLatin1(keypadGroup));
+            ASSERT_NE(group, nullptr);
+            EXPECT_TRUE(group->isHidden()) << keypadGroup << " in mode " << mode;
+        }
+    }
 }
 
 TEST_F(MainWindowMouseTest, PanelsBuiltWhenFirstShownStillReachTheMainWindow) {
