@@ -8,9 +8,13 @@
 #include "MacroStore.h"
 #include "SkinResources.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace vpc::test {
@@ -125,6 +129,45 @@ TEST_F(MacroPanelTest, TheRowMenuInsertsClicksAndHandsRecordingsToTheRequester) 
     panel->RunMenuItem("macro_action_edit");
     EXPECT_EQ(hookMode, 32);
     panels::CMacroControlUI::SetRecordingRequester({});
+}
+
+// A double click on a row of the action list opens the row menu as a right click does; on the
+// delay it edits the delay instead, and the panel may go while it does.
+TEST_F(MacroPanelTest, ADoubleClickedRowOpensTheRowMenuAndTheDelayIsEdited) {
+    panel->AddMacro();
+    panel->RunMenuItem("back_click"); // two rows
+    panel->resize(900, 600);
+    panel->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel.get()));
+    auto* view = panel->findChild<QTableView*>("macro_action_list");
+    ASSERT_NE(view, nullptr);
+    // the menu runs its own loop: what it offers is read, then it is closed, from a timer
+    QStringList offered;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (const QAction* action : menu->actions())
+                if (!action->isSeparator())
+                    offered << action->objectName();
+            menu->close();
+        }
+    });
+    closer.start(10);
+    const auto doubleClick = [view](int row, int column) {
+        const QPoint at = view->visualRect(view->model()->index(row, column)).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    };
+    doubleClick(1, 0);
+    EXPECT_TRUE(offered.contains("back_click")) << qPrintable(offered.join(','));
+    EXPECT_TRUE(offered.contains("macro_action_edit")) << qPrintable(offered.join(','));
+    offered.clear();
+    doubleClick(0, 2);
+    QTest::qWait(50); // a menu would have been seen by now
+    EXPECT_TRUE(offered.isEmpty()) << qPrintable(offered.join(','));
+    EXPECT_NE(qobject_cast<QLineEdit*>(QApplication::focusWidget()), nullptr) << "the delay editor";
+    closer.stop();
+    panel.reset(); // closed while the delay is being edited: nothing is written into the gone panel
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "ControlFactory.h"
 #include "SkinResources.h"
 
+#include <QCursor>
 #include <QDynamicPropertyChangeEvent>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -93,6 +94,14 @@ CMacroControlUI::CMacroControlUI(QWidget* parent) : CSkinPanelUI(kLayout, "Macro
     connect(m_model, &macro::CMacroActionModel::delayEdited, this, &CMacroControlUI::delayEdited);
 }
 
+CMacroControlUI::~CMacroControlUI() {
+    // The action list is deleted with the panel's children, after the recorder its model
+    // reads: a delay being edited would be written into the gone recorder as the window
+    // closes. Without its model the list drops the editor unwritten.
+    if (m_actions)
+        m_actions->setModel(nullptr);
+}
+
 void CMacroControlUI::OnContentBuilt() {
     m_names = Content()->findChild<QListWidget*>(QStringLiteral("macro_name_list"));
     m_actions = Content()->findChild<QTableView*>(QStringLiteral("macro_action_list"));
@@ -110,6 +119,16 @@ void CMacroControlUI::OnContentBuilt() {
         m_actions->setContextMenuPolicy(Qt::CustomContextMenu);
         QObject::connect(m_actions, &QWidget::customContextMenuRequested, this,
                          &CMacroControlUI::ShowRowMenu);
+        // an activated row (a double click outside the delay, which edits, or Enter) opens the
+        // same menu, at the pointer when it is over the list, else below the row
+        QObject::connect(m_actions, &QAbstractItemView::activated, this,
+                         [this](const QModelIndex& row) {
+                             const QWidget* viewport = m_actions->viewport();
+                             const QPoint pointer = viewport->mapFromGlobal(QCursor::pos());
+                             ShowRowMenu(viewport->rect().contains(pointer)
+                                             ? pointer
+                                             : m_actions->visualRect(row).bottomLeft());
+                         });
         QObject::connect(m_actions->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                          [this](const QModelIndex& current) {
                              m_recorder.Select(current.isValid() ? current.row() : -1);

@@ -28,6 +28,7 @@ public:
     static constexpr const char* kLayout = "XML\\CustomControlXML\\MacroControl.xml";
 
     explicit CMacroControlUI(QWidget* parent = nullptr);
+    ~CMacroControlUI() override;
     QString GetClass() const { return QString::fromLatin1(kClassText); }
 
     // The device's user folder (its "macro.config" and ".mac" files); reloads the list.
