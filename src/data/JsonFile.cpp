@@ -228,6 +228,11 @@ std::string ToStyledJson(const Json::Value& value) {
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
     if (path.empty() || !path.has_filename())
         return false;
+    // A file that already holds exactly these bytes stays as it is: saving an unchanged
+    // document costs neither a write nor a flush to the disk.
+    if (const TextReadResult current = ReadFileTextEx(path);
+        current.status == FileReadStatus::Ok && current.text == bytes)
+        return true;
     const std::filesystem::path folder =
         path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     // The temporary name is unique per process and call; O_EXCL refuses any existing entry.

@@ -123,6 +123,33 @@ TEST(JsonFile, ReplacedFileKeepsItsModeAndNoTemporaryFileRemains) {
     EXPECT_EQ(entries, 1);
 }
 
+// Saving what the file already holds leaves the file alone; anything else replaces it.
+TEST(JsonFile, AnUnchangedDocumentIsNotWrittenAgain) {
+    TempFolder dir;
+    const auto path = dir / "same.json";
+    Json::Value document(Json::objectValue);
+    document["LANGUAGE"] = 1033;
+    ASSERT_TRUE(WriteJsonFile(path, document));
+    const auto inode = [&path] {
+        struct stat info {};
+        EXPECT_EQ(::stat(path.c_str(), &info), 0);
+        return info.st_ino;
+    };
+    const ino_t first = inode();
+    ASSERT_TRUE(WriteJsonFile(path, document));
+    EXPECT_EQ(inode(), first) << "the same bytes were written again";
+    document["LANGUAGE"] = 2052;
+    ASSERT_TRUE(WriteJsonFile(path, document));
+    EXPECT_NE(inode(), first);
+    EXPECT_EQ(ReadJsonFile(path)["LANGUAGE"].asInt(), 2052);
+    // a file that differs only in a byte the parser ignores is still replaced
+    WriteBytes(path, ToStyledJson(document) + " ");
+    const ino_t spaced = inode();
+    ASSERT_TRUE(WriteJsonFile(path, document));
+    EXPECT_NE(inode(), spaced);
+    EXPECT_EQ(ReadBytes(path), ToStyledJson(document));
+}
+
 TEST(JsonFile, WriteIntoMissingFolderFailsAndReportsIt) {
     TempFolder dir;
     EXPECT_FALSE(WriteJsonFile(dir / "no" / "such" / "x.json", Json::Value(1)));
