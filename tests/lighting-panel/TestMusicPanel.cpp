@@ -194,6 +194,25 @@ TEST_F(MusicPanel, ColourSlidersGoToTheCompanionAndShowTheirValue) {
     EXPECT_EQ(Part<QLabel>("G_light_label")->text(), QStringLiteral("G 255"));
 }
 
+// The colour weights act on the screen's colours, so they are at hand in the screen colour
+// mode as in the music mode, and not in the other modes.
+TEST_F(MusicPanel, ColourSlidersAreShownInTheStreamedModesOnly) {
+    Connect();
+    auto* modes = Part<QComboBox>("light_combo_modeSelect");
+    ASSERT_NE(modes, nullptr);
+    auto* green = Part<QSlider>("G_light_slider");
+    ASSERT_NE(green, nullptr);
+    for (const int mode : {31, 6, 21, 4}) {
+        modes->setCurrentIndex(mode);
+        EXPECT_EQ(green->isVisible(), mode == 21 || mode == 31) << "mode " << mode;
+    }
+    modes->setCurrentIndex(31);
+    QTest::keyClick(green, Qt::Key_Home);
+    ASSERT_EQ(sliders.size(), 1u);
+    EXPECT_EQ(sliders[0], (std::pair<int, int>{1, 0}));
+    EXPECT_EQ(Part<QLabel>("G_light_label")->text(), QStringLiteral("G 0"));
+}
+
 // Level frames through music lighting reach the keypad's lighting engine: silence (identical
 // frames) leaves the keys at the background colour, music lights them in the bar colour.
 TEST_F(MusicPanel, LevelFramesLightTheKeysInMusicMode) {

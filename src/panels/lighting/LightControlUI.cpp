@@ -355,6 +355,11 @@ void CLightControlUI::SetModeLayout(int mode) {
     show("light_combo_ZZCCmodeSelectLayout", layout.zzccShown);
     show("light_combo_AudiomodeSelectLayout", layout.audioShown);
     show("deng_same_mode", layout.sameModeShown);
+    // the colour weights of the screen's edges: for the keypad's streamed modes, so that they
+    // can be set while the screen colours are shown too
+    Group("screen_color_weight_layout")
+        .SetVisible(m_deviceKind == kKeyboardType &&
+                    (mode == kMusicMode || mode == kScreenColorMode));
     if (layout.colorTabPage >= 0) {
         QWidget* tabs = Group("light_color_tablayout").widget();
         if (auto* stack = qobject_cast<QStackedWidget*>(tabs))
