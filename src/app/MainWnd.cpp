@@ -139,6 +139,9 @@ void CMainWnd::ApplyLanguage(int index) {
     }
     for (QWidget* window : QApplication::topLevelWidgets()) {
         skin.ReloadTexts(window);
+        // texts that panels put together themselves follow (a widget hands it to its children)
+        QEvent languageChange(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(window, &languageChange);
     }
     for (vpc::devices::CCorvaneUSBDevice* device :
          DevicesOfTypes({kDeviceTypeMouse, kDeviceTypeKeyboard})) {

@@ -5,6 +5,7 @@
 #include "SkinResources.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QListView>
 #include <gtest/gtest.h>
 
@@ -272,6 +273,25 @@ TEST(KeySetRules, ModifierOptionsAndNumbers) {
     EXPECT_EQ(keyset::ReadDecimal(""), 0);
     EXPECT_EQ(keyset::ReadDecimal("-3"), -3);
     EXPECT_EQ(keyset::ReadDecimal("99999999999"), 2147483647);
+}
+
+// A new language gives the key name box the key's name in it, unless the box says something
+// else by now.
+TEST_F(KeySetPanelTest, TheKeyNameFollowsANewLanguage) {
+    CSkinResources& skin = CSkinResources::Instance();
+    const auto switchTo = [&](const char* name, const char* file) {
+        ASSERT_TRUE(skin.LoadLanguage(name, file));
+        skin.ReloadTexts(&panel);
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(&panel, &change);
+    };
+    panel.SetKeyName("kb_key_backspace");
+    EXPECT_EQ(panel.KeyNameText(), "Bksp");
+    switchTo("zh_CN", "language/zh_CN.json");
+    EXPECT_EQ(panel.KeyNameText(), QString::fromUtf8("退格"));
+    panel.Part("keyset_keyboard_text_edit").SetText("Left Ctrl+B");
+    switchTo("en", "language/en.json");
+    EXPECT_EQ(panel.KeyNameText(), "Left Ctrl+B");
 }
 
 } // namespace

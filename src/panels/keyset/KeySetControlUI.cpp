@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -330,6 +331,17 @@ void CKeySetControlUI::SetKeyName(const QString& textId) {
         text = label.GetText();
     }
     Part(QString::fromLatin1(kKeyNameEdit)).SetText(text);
+    m_keyNameTextId = textId;
+    m_keyNameShown = text;
+}
+
+void CKeySetControlUI::changeEvent(QEvent* event) {
+    // only a name the box still shows as it was put there is said again
+    if (event->type() == QEvent::LanguageChange && IsContentBuilt() && !m_keyNameTextId.isEmpty() &&
+        KeyNameText() == m_keyNameShown) {
+        SetKeyName(m_keyNameTextId);
+    }
+    CSkinPanelUI::changeEvent(event);
 }
 
 QString CKeySetControlUI::KeyNameText() const {

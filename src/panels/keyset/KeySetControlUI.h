@@ -96,6 +96,8 @@ public:
 
 protected:
     void OnContentBuilt() override;
+    // A new language gives the key name box the key's name in that language.
+    void changeEvent(QEvent* event) override;
 
 private:
     void ApplyDeviceKind();
@@ -110,6 +112,9 @@ private:
     QStringList m_macroNames;
     data::KeyEntryHalf m_current;
     data::KeyEntryHalf m_default;
+    // The text id of the name put in the key name box, and the text it gave.
+    QString m_keyNameTextId;
+    QString m_keyNameShown;
 };
 
 // Registers the panel with the control factory, so device pages can name it.
