@@ -16,4 +16,9 @@ struct CStartOptions {
 
     // Unknown arguments are reported and ignored; nothing here ends the program.
     static CStartOptions Parse(const QStringList& arguments);
+
+    // What "--help" or "--version" asks to print before anything starts (the usage or
+    // the program's name and version), or nothing when neither is among the arguments.
+    static std::optional<QString> InformationAskedFor(const QStringList& arguments,
+                                                      const QString& version);
 };

@@ -27,6 +27,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <array>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -130,6 +131,15 @@ void InitSkinResources() {
 }
 
 int RunControlCenter(int argc, char** argv) {
+    // Asked from a terminal, with or without a display: answered before the toolkit starts.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (const std::optional<QString> information =
+            CStartOptions::InformationAskedFor(arguments, QStringLiteral(VPC_VERSION))) {
+        std::fputs(information->toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("vorna-control-center");
     QApplication::setApplicationDisplayName(kMainWindowTitle);

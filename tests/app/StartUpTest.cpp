@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -89,6 +91,36 @@ TEST(StartOptionsTest, ParsesSimulatedDevicesAndScreenshot) {
         CStartOptions::Parse({"prog", "--bogus", "--screenshot", "/tmp/a.png"});
     EXPECT_EQ(withShot.screenshotFile, "/tmp/a.png");
     EXPECT_TRUE(CStartOptions::Parse({"prog", "--screenshot"}).screenshotFile.isEmpty());
+}
+
+// "--help" and "--version" are answered from a terminal without a display: the toolkit,
+// which would fail there, is not started.
+TEST(StartOptionsTest, HelpAndVersionAreAnsweredBeforeTheToolkitStarts) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    const auto run = [&environment](const QStringList& arguments) {
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(VPC_PROGRAM_PATH, arguments);
+        EXPECT_TRUE(program.waitForFinished(10000)) << qPrintable(arguments.join(' '));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0) << qPrintable(arguments.join(' '));
+        EXPECT_TRUE(program.readAllStandardError().isEmpty()) << qPrintable(arguments.join(' '));
+        return QString::fromLocal8Bit(program.readAllStandardOutput());
+    };
+    for (const char* help : {"--help", "-h"}) {
+        const QString usage = run({"--minimized", help});
+        EXPECT_TRUE(usage.startsWith("Usage: vorna-control-center")) << qPrintable(usage);
+        for (const char* option : {"--minimized", "--simulate", "--screenshot", "--version"})
+            EXPECT_TRUE(usage.contains(option)) << option;
+    }
+    const QString version = run({"--version"});
+    EXPECT_TRUE(
+        QRegularExpression("^vorna-control-center [0-9]+(\\.[0-9]+)+\n$").match(version).hasMatch())
+        << qPrintable(version);
+    EXPECT_EQ(run({"-v"}), version);
 }
 
 TEST(RegisteredMessagesTest, NamesGetStableNumbersInTheRegisteredRange) {
