@@ -7,6 +7,7 @@
 
 #include <QAbstractSlider>
 #include <QComboBox>
+#include <QLabel>
 
 namespace {
 
@@ -69,6 +70,20 @@ TEST_F(MainWindowMouseTest, TheMousesLightingPanelListsTheMousesEffects) {
             EXPECT_TRUE(group->isHidden()) << keypadGroup << " in mode " << mode;
         }
     }
+}
+
+// A click on a device's name in the device bar chooses the device, as a click on its picture.
+TEST_F(MainWindowMouseTest, ClickingADevicesNameChoosesIt) {
+    Select(keyboard);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->GetCurrentDevice() == keyboard; }, 5000));
+    auto* name = mouseDevice->DeviceEntry()->findChild<QLabel*>("device_select_name");
+    ASSERT_NE(name, nullptr);
+    ASSERT_TRUE(name->isVisible());
+    QTest::mouseClick(name, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->GetCurrentDevice() == mouseDevice; }, 5000));
+    EXPECT_TRUE(mouseDevice->isVisible());
+    EXPECT_TRUE(mouseDevice->DeviceEntry()->IsSelected());
+    EXPECT_FALSE(keyboard->DeviceEntry()->IsSelected());
 }
 
 TEST_F(MainWindowMouseTest, PanelsBuiltWhenFirstShownStillReachTheMainWindow) {

@@ -360,9 +360,14 @@ void CDeviceOptionUI::OnLinkWatchTimer() {
 }
 
 void CDeviceOptionUI::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
         if (CPaintManagerUI* manager = Manager())
             manager->SendNotify(this, "selectchanged");
+        // a press on the device's name (or beside its button) chooses it as the button does
+        FindSubControls();
+        if (m_option && m_option->isEnabled() && !IsSelected())
+            Select(true);
+    }
     QWidget::mousePressEvent(event);
 }
 
