@@ -80,6 +80,7 @@ void UpdateCheckWorker::Run(std::vector<UpdateEntry> entries, UpdateServerConfig
             ++failures;
             result.name.clear();
         }
+        result.answered = !result.name.empty();
         if (result.name.empty()) {
             const UpdateResult placeholder = PlaceholderResult(entry);
             result.name = placeholder.name;

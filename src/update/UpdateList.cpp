@@ -52,6 +52,12 @@ void UpdateRowState::SetStatus(int status) {
     m_disabledColour = look->disabledColour;
 }
 
+std::string UpdateRowState::StatusTextId() const {
+    if (m_status == kStatusUpdateOk && !m_answered)
+        return "UpdateNotCheckedText";
+    return m_statusTextId;
+}
+
 UpdateList::UpdateList(std::filesystem::path dataRoot, std::filesystem::path updateFolder)
     : m_dataRoot(std::move(dataRoot)), m_updateFolder(std::move(updateFolder)) {}
 
@@ -75,6 +81,7 @@ int UpdateList::AddUpdateRow(const UpdateResult& result) {
     row.SetNewVersionText(result.newVersionText);
     row.SetOldVersionText(result.localVersionText);
     row.SetStatus(result.status);
+    row.SetAnswered(result.answered);
     row.SetUserData(result.downloadPath);
     row.SetCheckEnabled(false);
     m_rows.push_back(row);
@@ -92,6 +99,7 @@ int UpdateList::SetUpdateRow(const UpdateResult& result, int k) {
     row.SetOldVersionText(result.localVersionText);
     row.SetNewVersionText(result.status == kStatusUpdateOk ? std::string() : result.newVersionText);
     row.SetStatus(result.status);
+    row.SetAnswered(result.answered);
     row.SetUserData(result.downloadPath);
     row.SetCheckEnabled(false);
     UpdateResult kept = result;

@@ -42,7 +42,10 @@ public:
     // Showing or hiding the progress group puts the progress back to 0.
     void SetStatus(int status);
     int GetStatus() const { return m_status; }
-    const std::string& StatusTextId() const { return m_statusTextId; }
+    // A row the server did not answer says so instead of "up to date".
+    std::string StatusTextId() const;
+    void SetAnswered(bool answered) { m_answered = answered; }
+    bool IsAnswered() const { return m_answered; }
     bool ProgressShown() const { return m_progressShown; }
     bool DoneShown() const { return m_doneShown; }
     std::uint32_t NormalColour() const { return m_normalColour; }
@@ -71,6 +74,7 @@ private:
     bool m_doneShown = false;
     bool m_checked = false;
     bool m_checkEnabled = true;
+    bool m_answered = false;
     std::uint32_t m_normalColour = 0xFFFFFFFF;
     std::uint32_t m_disabledColour = 0xFF666666;
     std::string m_userData;

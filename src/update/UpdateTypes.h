@@ -82,6 +82,8 @@ struct UpdateResult {
     std::string packageSha256; // lower-case hexadecimal, or empty
     // The request failed, or the reply was empty, not JSON or not a 2xx answer.
     bool failed = false;
+    // The server named this row's current version (otherwise the row keeps its placeholder).
+    bool answered = false;
 };
 
 } // namespace vpc::update

@@ -94,6 +94,7 @@ TEST_F(SettingsWindowTest, SetButtonOpensItAndAnUnreachableServerIsSaid) {
     QString status;
     QString oldRev;
     QString rowName;
+    QString rowStatus;
     bool updateButtonShown = true;
     QSize size;
     QPoint position;
@@ -112,6 +113,7 @@ TEST_F(SettingsWindowTest, SetButtonOpensItAndAnUnreachableServerIsSaid) {
         if (CUpdateInfoListItemUI* row = settings->RowControl(0)) {
             oldRev = row->OldVersionText();
             rowName = row->CheckBox() ? row->CheckBox()->text() : QString();
+            rowStatus = row->StatusTextId();
         }
         updateButtonShown = !settings->findChild<QWidget*>("update_fw_and_ap")->isHidden();
         Click(settings, "closebtn");
@@ -124,6 +126,8 @@ TEST_F(SettingsWindowTest, SetButtonOpensItAndAnUnreachableServerIsSaid) {
     // Without devices only the program itself is checked.
     EXPECT_EQ(rowName, "AP");
     EXPECT_EQ(oldRev, "1.0.1.1");
+    // unanswered, the row does not claim to be up to date
+    EXPECT_EQ(rowStatus, "UpdateNotCheckedText");
     EXPECT_FALSE(updateButtonShown);
     EXPECT_EQ(size, QSize(630, 500));
     // "setbtn" hangs it below the title bar, 30 pixels in from the main window's right edge.

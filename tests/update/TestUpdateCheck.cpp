@@ -314,6 +314,9 @@ TEST_F(UpdateCheckTest, WorkerFillsRowsAndNamesThemByTheirTable) {
     const int statuses[] = {1, 7, 7, 1};
     const char* olds[] = {"V0102", "V0201", "V0301", "V1011"};
     const char* newers[] = {"V0103", "", "", "1.0.1.2"};
+    // a reply without a name leaves the row unchecked; the same version is up to date
+    const char* texts[] = {"NeedUpdateText", "UpdateNotCheckedText", "UpdateOkText",
+                           "NeedUpdateText"};
     for (int k = 0; k < 4; ++k) {
         SCOPED_TRACE(k);
         const UpdateRowState& row = run.list.Row(k);
@@ -322,6 +325,7 @@ TEST_F(UpdateCheckTest, WorkerFillsRowsAndNamesThemByTheirTable) {
         EXPECT_EQ(row.OldVersionText(), olds[k]);
         EXPECT_EQ(row.GetNewVersionText(), newers[k]);
         EXPECT_EQ(row.NewVersionShown(), statuses[k] == 1);
+        EXPECT_EQ(row.StatusTextId(), texts[k]);
         // Rows with an update are ticked by the check itself.
         EXPECT_EQ(row.IsChecked(), statuses[k] == 1);
         EXPECT_EQ(row.CheckEnabled(), statuses[k] == 1);

@@ -252,6 +252,7 @@ TEST(UpdateRows, StatusTable) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.status);
         UpdateRowState row;
+        row.SetAnswered(true); // the server named the row's version
         row.SetStatus(c.status == 5 ? 4 : 5); // from another status
         row.SetProgress(42);
         row.SetStatus(c.status);
@@ -275,6 +276,11 @@ TEST(UpdateRows, StatusTable) {
     row.SetStatus(9); // kept, nothing else
     EXPECT_EQ(row.GetStatus(), 9);
     EXPECT_EQ(row.StatusTextId(), "DownloadIngText");
+    // a row the server did not answer is not called up to date
+    row.SetStatus(7);
+    EXPECT_EQ(row.StatusTextId(), "UpdateNotCheckedText");
+    row.SetAnswered(true);
+    EXPECT_EQ(row.StatusTextId(), "UpdateOkText");
 }
 
 TEST(UpdateRows, ReportsWithoutCurrentRowChangeNothing) {
