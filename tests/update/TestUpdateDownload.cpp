@@ -252,7 +252,7 @@ TEST(UpdateRows, StatusTable) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.status);
         UpdateRowState row;
-        row.SetAnswered(true); // the server named the row's version
+        row.SetAnswered(true);                // the server named the row's version
         row.SetStatus(c.status == 5 ? 4 : 5); // from another status
         row.SetProgress(42);
         row.SetStatus(c.status);
