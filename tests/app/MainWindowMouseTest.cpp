@@ -8,6 +8,7 @@
 #include <QAbstractSlider>
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 
 namespace {
 
@@ -84,6 +85,32 @@ TEST_F(MainWindowMouseTest, ClickingADevicesNameChoosesIt) {
     EXPECT_TRUE(mouseDevice->isVisible());
     EXPECT_TRUE(mouseDevice->DeviceEntry()->IsSelected());
     EXPECT_FALSE(keyboard->DeviceEntry()->IsSelected());
+}
+
+// The keys of the device pictures take their look from the skin's one style sheet (no key
+// carries a style of its own): the mouse's small keys write smaller than the keypad's.
+TEST_F(MainWindowMouseTest, TheDevicePicturesKeysTakeTheirLookFromTheSkin) {
+    Select(mouseDevice);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->GetCurrentDevice() == mouseDevice; }, 5000));
+    const auto key = [](vpc::devices::CCorvaneUSBDevice* page, const char* name) {
+        auto* button = qobject_cast<QPushButton*>(page->FindPageControl(QString::fromLatin1(name)));
+        EXPECT_NE(button, nullptr) << name;
+        if (button)
+            button->ensurePolished();
+        return button;
+    };
+    QPushButton* mouseLeft = key(mouseDevice, "key_0");
+    QPushButton* keypadEsc = key(keyboard, "key_0");
+    ASSERT_TRUE(mouseLeft && keypadEsc);
+    EXPECT_EQ(mouseLeft->font().pixelSize(), 9);
+    EXPECT_EQ(keypadEsc->font().pixelSize(), 13);
+    for (QWidget* page : {static_cast<QWidget*>(mouseDevice), static_cast<QWidget*>(keyboard)}) {
+        for (const QPushButton* button : page->findChildren<QPushButton*>()) {
+            if (button->inherits("CDeviceKeyButtonUI")) {
+                EXPECT_TRUE(button->styleSheet().isEmpty()) << qPrintable(button->objectName());
+            }
+        }
+    }
 }
 
 TEST_F(MainWindowMouseTest, PanelsBuiltWhenFirstShownStillReachTheMainWindow) {
