@@ -2,13 +2,17 @@
 // the device bar, the user switches between them, and each page writes only to its own device.
 #include "MainWindowWithDevices.h"
 
+#include "CSimHeadset.h"
 #include "ControlUI.h"
+#include "DeviceKeyButtonUI.h"
 #include "ShootControlUI.h"
+#include "hs6533/CorvaneHS6533Device.h"
 
 #include <QAbstractSlider>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
 
 namespace {
 
@@ -111,6 +115,34 @@ TEST_F(MainWindowMouseTest, TheDevicePicturesKeysTakeTheirLookFromTheSkin) {
             }
         }
     }
+}
+
+// The headset's LEDs are previewed on its page's second tab: while the first tab is shown the
+// preview rests, and showing the LED tab brings the effect's colours back at once.
+TEST_F(MainWindowMouseTest, TheHeadsetsLedTabShowsTheEffectWhenOpened) {
+    auto headset = vpc::sim::CSimHeadset::Create();
+    bus->Attach(headset);
+    headset->PlugCable();
+    vpc::devices::CCorvaneHS6533Device* headsetDevice = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (auto* device : window->DeviceList()->DeviceObjects())
+                if (auto* h = qobject_cast<vpc::devices::CCorvaneHS6533Device*>(device))
+                    headsetDevice = h->IsLightThreadRunning() ? h : nullptr;
+            return headsetDevice != nullptr;
+        },
+        15000));
+    Select(headsetDevice);
+    auto* tabs = qobject_cast<QTabWidget*>(headsetDevice->FindPageControl("hs6533_tabs"));
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_EQ(tabs->currentIndex(), 0) << "the page opens on its audio tab";
+    auto* led = dynamic_cast<CDeviceKeyButtonUI*>(headsetDevice->LedButton(0));
+    ASSERT_NE(led, nullptr);
+    QTest::qWait(300); // frame periods pass: a hidden LED is never painted, and frames rest
+    EXPECT_EQ(led->GetLedColorWord(), 0xFFFFFFu) << "not yet painted: its first white";
+    tabs->setCurrentIndex(1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return led->GetLedColorWord() != 0xFFFFFFu; }, 3000))
+        << "the wave's colours reach the shown LEDs";
 }
 
 TEST_F(MainWindowMouseTest, PanelsBuiltWhenFirstShownStillReachTheMainWindow) {

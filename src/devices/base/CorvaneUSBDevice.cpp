@@ -8,6 +8,7 @@
 
 #include "LedView.h"
 #include "MpDevicePowerUI.h"
+#include <QEvent>
 #include <QStackedWidget>
 #include <QThread>
 
@@ -22,6 +23,7 @@
 #include "lighting/LiveFrameSender.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QMetaObject>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -96,11 +98,11 @@ void CCorvaneUSBDevice::Init() {
         m_ledButtons.clear();
         return;
     }
-    m_keyLightArea = nullptr;
+    SetKeyLightArea(nullptr);
     for (QObject* child : children()) {
         auto* widget = qobject_cast<QWidget*>(child);
         if (widget && ControlClassIs(widget, "SelectPanel")) {
-            m_keyLightArea = widget;
+            SetKeyLightArea(widget);
             break;
         }
     }
@@ -468,6 +470,21 @@ void CCorvaneUSBDevice::OnLightColoursChanged() {
 void CCorvaneUSBDevice::SetSynchronised(bool on) {
     if (m_synchronised.exchange(on) != on)
         HurryLightFrames(); // the light thread learns of it with the next frame
+}
+
+void CCorvaneUSBDevice::SetKeyLightArea(QWidget* area) {
+    if (m_keyLightArea)
+        m_keyLightArea->removeEventFilter(this);
+    m_keyLightArea = area;
+    if (area)
+        area->installEventFilter(this);
+}
+
+bool CCorvaneUSBDevice::eventFilter(QObject* watched, QEvent* event) {
+    // frames rest while nobody sees the preview: its area shown again wants them back
+    if (watched == m_keyLightArea && event->type() == QEvent::Show)
+        HurryLightFrames();
+    return QWidget::eventFilter(watched, event);
 }
 
 bool CCorvaneUSBDevice::IsPreviewShown() const {

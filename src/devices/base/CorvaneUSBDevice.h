@@ -256,7 +256,9 @@ protected:
     // outside the capacity are ignored), and name the area that previews the LEDs.
     void AssignKeyButton(int index, QWidget* button);
     void AssignLedButton(int index, QWidget* button);
-    void SetKeyLightArea(QWidget* area) { m_keyLightArea = area; }
+    void SetKeyLightArea(QWidget* area);
+    // The preview's area coming on screen (say on a tab of the page) wakes resting frames.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Shows an LED's colour on its key in the page's preview (while previews are on).
     void ShowLedPreview(int index, const lighting::LedColor& color);
     // Sets a lit LED's colour on one key button.
