@@ -194,7 +194,9 @@ JsonReadResult ReadJsonFileEx(const std::filesystem::path& path) {
     if (read.status != FileReadStatus::Ok) {
         JsonReadResult result;
         result.status = read.status;
-        qCDebug(lcVpcData) << "cannot read" << path.c_str() << ":" << ToString(read.status);
+        // a missing file is an ordinary state (a first start, an optional file): not said
+        if (read.status != FileReadStatus::Missing)
+            qCDebug(lcVpcData) << "cannot read" << path.c_str() << ":" << ToString(read.status);
         return result;
     }
     JsonReadResult result = ParseJsonText(read.text);

@@ -3,6 +3,10 @@
 
 #include "TempFolder.h"
 
+#include <QLoggingCategory>
+#include <QStringList>
+#include <QtGlobal>
+
 #include <csignal>
 
 #include <fcntl.h>
@@ -121,6 +125,33 @@ TEST(JsonFile, ReplacedFileKeepsItsModeAndNoTemporaryFileRemains) {
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
         ++entries;
     EXPECT_EQ(entries, 1);
+}
+
+// A missing file is an ordinary state and goes unsaid; a file that is there but unreadable
+// is said.
+TEST(JsonFile, OnlyAnUnreadableFileIsLoggedNotAMissingOne) {
+    static QStringList messages;
+    messages.clear();
+    // the data log's debug messages on, whatever the rules of the environment
+    static QLoggingCategory::CategoryFilter rulesFilter = nullptr;
+    rulesFilter = QLoggingCategory::installFilter([](QLoggingCategory* category) {
+        if (rulesFilter)
+            rulesFilter(category);
+        if (qstrcmp(category->categoryName(), "vpc.data") == 0)
+            category->setEnabled(QtDebugMsg, true);
+    });
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { messages << text; });
+    TempFolder dir;
+    EXPECT_EQ(ReadJsonFileEx(dir / "absent.json").status, FileReadStatus::Missing);
+    const std::size_t afterMissing = static_cast<std::size_t>(messages.size());
+    std::filesystem::create_directory(dir / "folder.json");
+    EXPECT_NE(ReadJsonFileEx(dir / "folder.json").status, FileReadStatus::Ok);
+    qInstallMessageHandler(previous);
+    QLoggingCategory::installFilter(rulesFilter);
+    EXPECT_EQ(afterMissing, 0u) << qPrintable(messages.join('\n'));
+    ASSERT_EQ(messages.size(), 1) << qPrintable(messages.join('\n'));
+    EXPECT_TRUE(messages[0].contains("folder.json")) << qPrintable(messages[0]);
 }
 
 // Saving what the file already holds leaves the file alone; anything else replaces it.
