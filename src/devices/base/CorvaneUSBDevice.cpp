@@ -8,9 +8,6 @@
 
 #include "LedView.h"
 #include "MpDevicePowerUI.h"
-#include <QEvent>
-#include <QStackedWidget>
-#include <QThread>
 
 #include "CBasicProfiledata.h"
 #include "DataFolders.h"
@@ -27,6 +24,7 @@
 #include <QMetaObject>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QThread>
 #include <algorithm>
 
 namespace vpc::devices {

@@ -136,9 +136,7 @@ void CDeviceOptionUI::Select(bool selected) {
     } else if (m_option) {
         CControlUI(m_option).Selected(selected, true);
     }
-    ApplyImages();
-    if (selected)
-        HurryLightFrames(); // the device's page comes on screen
+    ApplyImages(); // the page coming on screen wakes its preview (the device's own filter)
 }
 
 bool CDeviceOptionUI::IsSelected() const {
