@@ -3,12 +3,18 @@
 #include "ControlsWindow.h"
 #include "CustomControls.h"
 #include "KeyCaption.h"
+#include "KeyGlow.h"
+#include "KeyLightSurface.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
 #include <QTest>
+#include <array>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 
 namespace {
@@ -297,6 +303,181 @@ TEST_F(ControlsTest, KeyButtonShowsItsParentsUnderItsCorners) {
     panel->setStyleSheet("CSelectPanelUI { background-color: #203040; }"
                          "CDeviceKeyButtonUI { border: none; border-radius: 12px; }");
     EXPECT_EQ(key->grab().toImage().pixelColor(0, 0), QColor(0x20, 0x30, 0x40));
+}
+
+// Counts the paint events each watched widget receives.
+class PaintCounter : public QObject {
+public:
+    void Watch(QWidget* widget) { widget->installEventFilter(this); }
+    int Count(const QObject* widget) const {
+        const auto found = m_counts.find(widget);
+        return found == m_counts.end() ? 0 : found->second;
+    }
+    void Reset() { m_counts.clear(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++m_counts[watched];
+        }
+        return false;
+    }
+
+private:
+    std::map<const QObject*, int> m_counts;
+};
+
+// What the window holds on screen (its backing store) within a widget.
+QImage OnScreen(QWidget* widget) {
+    const QPoint origin = widget->mapTo(widget->window(), QPoint(0, 0));
+    return widget->screen()
+        ->grabWindow(widget->window()->winId(), origin.x(), origin.y(), widget->width(),
+                     widget->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// While the lights change, a surface over the keys paints them all in one pass; the
+// keys do not repaint themselves, and the screen shows what the keys paint on their own,
+// also a key's change that came while the surface covered it.
+TEST_F(ControlsTest, LightChangesRepaintTheKeysInOnePassWithTheKeysOwnLook) {
+    auto* panel = Control<CSelectPanelUI>("key_panel");
+    panel->setStyleSheet("CSelectPanelUI { background-color: #203040; }"
+                         "CDeviceKeyButtonUI { background-color: #604020; color: #e0f0a0; "
+                         "border: none; border-radius: 9px; }");
+    auto* surface = panel->findChild<CKeyLightSurface*>();
+    ASSERT_NE(surface, nullptr);
+    const std::array keys{Control<CDeviceKeyButtonUI>("key_0"),
+                          Control<CDeviceKeyButtonUI>("key_1"),
+                          Control<CDeviceKeyButtonUI>("key_2")};
+    PaintCounter paints;
+    paints.Watch(surface);
+    for (CDeviceKeyButtonUI* key : keys) {
+        paints.Watch(key);
+    }
+    // colour words red | blue << 8 | green << 16, a different colour on every key
+    const auto light = [&keys](std::array<std::uint32_t, 3> words) {
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            keys[i]->ShowLed(words[i], 255, true);
+        }
+    };
+    EXPECT_TRUE(surface->isHidden());
+
+    light({0x1000E0u, 0xE00010u, 0x10E000u});
+    ASSERT_TRUE(surface->isVisible());
+    const QRegion keyPlaces =
+        QRegion(50, 50, 40, 40) + QRegion(150, 50, 40, 40) + QRegion(50, 120, 40, 40);
+    EXPECT_EQ(surface->PaintedRegion(), keyPlaces);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return paints.Count(surface) >= 1; }));
+
+    paints.Reset();
+    keys[0]->setText("Z"); // the key's own repaint is covered by the surface
+    light({0x30C020u, 0x2030C0u, 0xC02030u});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return paints.Count(surface) == 1; }));
+    for (CDeviceKeyButtonUI* key : keys) {
+        EXPECT_EQ(paints.Count(key), 0) << qPrintable(ControlName(key));
+    }
+    const QImage together = OnScreen(panel);
+
+    // The lights rest: the surface goes, and the keys paint themselves again.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return surface->isHidden(); }));
+    EXPECT_TRUE(surface->PaintedRegion().isEmpty());
+    const QImage alone = panel->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(together, alone);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return OnScreen(panel) == alone; }));
+    const int keyPaints = paints.Count(keys[1]);
+    keys[1]->SetSelected(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return paints.Count(keys[1]) == keyPaints + 1; }));
+}
+
+// A widget between the keys (above one, below another) keeps its place: the surface
+// leaves it out; one above all keys stays above the surface. A key hidden while the
+// surface covers the keys hands back to them, and a panel not on screen has no surface.
+TEST_F(ControlsTest, KeyLightSurfaceLeavesOutWhatLiesAboveTheKeys) {
+    auto* panel = Control<CSelectPanelUI>("key_panel");
+    panel->setStyleSheet("CSelectPanelUI { background-color: #203040; }"
+                         "CDeviceKeyButtonUI { background-color: #604020; border: none; }");
+    auto* surface = panel->findChild<CKeyLightSurface*>();
+    ASSERT_NE(surface, nullptr);
+    auto* key0 = Control<CDeviceKeyButtonUI>("key_0");
+    auto* key1 = Control<CDeviceKeyButtonUI>("key_1");
+    auto* key2 = Control<CDeviceKeyButtonUI>("key_2");
+    auto* between = new QLabel(panel); // owned by the panel
+    between->setGeometry(170, 60, 60, 20);
+    between->setStyleSheet("QLabel { background-color: #c03080; }");
+    between->stackUnder(key2); // above key_0 and key_1
+    between->show();
+    auto* onTop = new QLabel(panel); // owned by the panel, above every key
+    onTop->setGeometry(30, 40, 30, 30);
+    onTop->setStyleSheet("QLabel { background-color: #30c090; }");
+    onTop->show();
+
+    // Lit keys are covered, a key without a light is left to itself until it is lit.
+    key0->ShowLed(0x2010E0u, 255, true);
+    key1->ShowLed(0x10E020u, 255, true);
+    ASSERT_TRUE(surface->isVisible());
+    const QRegion keyPlaces =
+        QRegion(50, 50, 40, 40) + (QRegion(150, 50, 40, 40) - QRegion(170, 60, 60, 20));
+    EXPECT_EQ(surface->PaintedRegion(), keyPlaces);
+    key2->ShowLed(0xE02010u, 255, true);
+    EXPECT_EQ(surface->PaintedRegion(), keyPlaces + QRegion(50, 120, 40, 40));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return OnScreen(panel) == panel->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }));
+    const QImage shown = OnScreen(panel);
+    EXPECT_EQ(shown.pixelColor(180, 70), QColor(0xc0, 0x30, 0x80));
+    EXPECT_EQ(shown.pixelColor(55, 55), QColor(0x30, 0xc0, 0x90));
+
+    key2->hide();
+    EXPECT_TRUE(surface->isHidden());
+    key0->ShowLed(0xE01030u, 255, true);
+    ASSERT_TRUE(surface->isVisible());
+    EXPECT_EQ(surface->PaintedRegion(), keyPlaces);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return OnScreen(panel).pixelColor(70, 140) == QColor(0x20, 0x30, 0x40); }));
+
+    panel->hide();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return surface->isHidden(); }));
+    key0->ShowLed(0x2040E0u, 255, true);
+    EXPECT_TRUE(surface->isHidden());
+}
+
+// A glow is its shape's coverage times the LED's colour, premultiplied, at every pixel;
+// a glow still held keeps its colours while later ones are worked out.
+TEST_F(ControlsTest, KeyGlowIsTheShapesCoverageTimesTheColour) {
+    const auto expected = [](const QImage& mask, QRgb color, int x, int y) {
+        const int coverage = qAlpha(mask.pixel(x, y));
+        const QRgb premultiplied = qPremultiply(color);
+        const auto scaled = [coverage](int channel) { return qRound(channel * coverage / 255.0); };
+        return qRgba(scaled(qRed(premultiplied)), scaled(qGreen(premultiplied)),
+                     scaled(qBlue(premultiplied)), scaled(qAlpha(premultiplied)));
+    };
+    const auto mismatches = [&expected](const QImage& mask, const QImage& tinted, QRgb color) {
+        int wrong = 0;
+        for (int y = 0; y < mask.height(); ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(tinted.constScanLine(y));
+            for (int x = 0; x < mask.width(); ++x) {
+                wrong += row[x] != expected(mask, color, x, y) ? 1 : 0;
+            }
+        }
+        return wrong;
+    };
+    for (const QString& lightImage : {QString(), QStringLiteral("images/record.svg")}) {
+        const CKeyGlow::Shape shape = CKeyGlow::ShapeFor(lightImage, QSize(40, 52), 1.0);
+        EXPECT_EQ(shape.fromImage, !lightImage.isEmpty());
+        const QRgb first = qRgba(0xE0, 0x40, 0x10, 0xC8);
+        const QImage held = CKeyGlow::Tinted(shape, first);
+        ASSERT_EQ(held.size(), QSize(40, 52));
+        EXPECT_EQ(held.format(), QImage::Format_ARGB32_Premultiplied);
+        QImage last;
+        QRgb lastColor = 0;
+        for (int step = 1; step <= 60; ++step) { // more colours than are kept
+            lastColor = qRgba(step * 4, 0xFF - step * 3, 0x80 + step, 0xFF);
+            last = CKeyGlow::Tinted(shape, lastColor);
+        }
+        EXPECT_EQ(mismatches(shape.mask, held, first), 0) << qPrintable(lightImage);
+        EXPECT_EQ(mismatches(shape.mask, last, lastColor), 0) << qPrintable(lightImage);
+    }
 }
 
 TEST_F(ControlsTest, HandButtonDeleteZoneRaisesHandDeleteInsteadOfClick) {

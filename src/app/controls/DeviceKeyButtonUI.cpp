@@ -2,6 +2,7 @@
 
 #include "ControlEvents.h"
 #include "KeyCaption.h"
+#include "KeyLightSurface.h"
 #include "SkinImage.h"
 
 #include <QMouseEvent>
@@ -37,28 +38,28 @@ CDeviceKeyButtonUI::CDeviceKeyButtonUI(QWidget* parent) : QPushButton(parent) {
 
 void CDeviceKeyButtonUI::SetLightImage(const QString& image) {
     m_lightImage = image;
-    update();
+    Repaint();
 }
 
 void CDeviceKeyButtonUI::SetKeySetImage(const QString& image) {
     m_keySetImage = image;
-    update();
+    Repaint();
 }
 
 void CDeviceKeyButtonUI::ShowLightOverlay(bool show) {
     m_showLight = show;
-    update();
+    Repaint();
 }
 
 void CDeviceKeyButtonUI::ShowKeySetMarker(bool show) {
     m_keySetHidden = !show;
-    update();
+    Repaint();
 }
 
 void CDeviceKeyButtonUI::SetSelected(bool selected) {
     if (m_selected != selected) {
         m_selected = selected;
-        update();
+        Repaint();
     }
 }
 
@@ -66,7 +67,7 @@ void CDeviceKeyButtonUI::SetLedColorWord(uint word) {
     const uint color = word & 0xFFFFFFu;
     if (m_ledColor != color) {
         m_ledColor = color;
-        update();
+        RepaintLight();
     }
 }
 
@@ -74,14 +75,14 @@ void CDeviceKeyButtonUI::SetLedBrightness(int brightness) {
     const int clamped = std::clamp(brightness, 0, 255);
     if (m_ledBrightness != clamped) {
         m_ledBrightness = clamped;
-        update();
+        RepaintLight();
     }
 }
 
 void CDeviceKeyButtonUI::SetLedLit(bool lit) {
     if (m_ledLit != lit) {
         m_ledLit = lit;
-        update();
+        RepaintLight();
     }
 }
 
@@ -92,7 +93,7 @@ void CDeviceKeyButtonUI::ShowLed(std::uint32_t colorWord, int brightness, bool l
         m_ledColor = color;
         m_ledBrightness = clamped;
         m_ledLit = lit;
-        update();
+        RepaintLight();
     }
 }
 
@@ -140,6 +141,22 @@ void CDeviceKeyButtonUI::changeEvent(QEvent* event) {
     }
 }
 
+void CDeviceKeyButtonUI::SetLightSurface(CKeyLightSurface* surface) {
+    m_surface = surface;
+}
+
+void CDeviceKeyButtonUI::Repaint() {
+    if (!m_surface || !m_surface->RepaintKey(this)) {
+        update();
+    }
+}
+
+void CDeviceKeyButtonUI::RepaintLight() {
+    if (!m_surface || !m_surface->TakeLightChange(this)) {
+        update();
+    }
+}
+
 void CDeviceKeyButtonUI::ForgetCachedLook() {
     m_face = QPixmap();
     m_faceLook = FaceLook{};
@@ -152,6 +169,10 @@ void CDeviceKeyButtonUI::ForgetCachedLook() {
 // the light in the LED's colour, then the marker and the selection frame.
 void CDeviceKeyButtonUI::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    PaintLayers(painter);
+}
+
+void CDeviceKeyButtonUI::PaintLayers(QPainter& painter) {
     painter.drawPixmap(0, 0, Face());
     if (m_showLight) {
         const QImage light = Light();
@@ -235,12 +256,12 @@ QImage CDeviceKeyButtonUI::Light() {
     if (tint.alpha() == 0) {
         return QImage();
     }
-    const CKeyGlow::Shape shape = CKeyGlow::ShapeFor(m_lightImage, size(), devicePixelRatioF());
+    const CKeyGlow::Shape& shape = CKeyGlow::ShapeFor(m_lightImage, size(), devicePixelRatioF());
     if (shape.fromImage) {
         // The light image gives the glow's shape; the LED's colour washes it.
         tint.setAlpha(kLightColorAlpha);
     }
-    return CKeyGlow::Tinted(shape.mask, tint.rgba());
+    return CKeyGlow::Tinted(shape, tint.rgba());
 }
 
 const QPixmap& CDeviceKeyButtonUI::TopLayer() {

@@ -8,10 +8,13 @@
 #include <QColor>
 #include <QImage>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <cstdint>
+
+class CKeyLightSurface;
 
 class CDeviceKeyButtonUI : public QPushButton, public ILedView {
     Q_OBJECT
@@ -59,6 +62,12 @@ public:
     // The colour the key shows: the LED colour scaled by its brightness, fully
     // transparent while the LED is dark.
     QColor ShownLedColor() const;
+
+    // The surface of the key's area that paints the keys while their lights change.
+    void SetLightSurface(CKeyLightSurface* surface);
+    // The key as it shows: its face, the light in the LED's colour, the marker and the
+    // selection frame, with the painter at the key's top left corner.
+    void PaintLayers(QPainter& painter);
 
 protected:
     bool event(QEvent* event) override;
@@ -110,9 +119,14 @@ private:
     // The key-set marker and selection frame, drawn over the light.
     const QPixmap& TopLayer();
     void ForgetCachedLook();
+    // Repaints the key, through its area's surface while that paints the keys.
+    void Repaint();
+    // The LED changed: lets the surface repaint all keys in one pass where it can.
+    void RepaintLight();
     void PaintKeySetMarker(QPainter& painter) const;
     void PaintSelectionFrame(QPainter& painter) const;
 
+    QPointer<CKeyLightSurface> m_surface;
     QPixmap m_face;
     FaceLook m_faceLook;
     QPixmap m_top;

@@ -5,7 +5,10 @@
 #include <QPainter>
 #include <QPixmap>
 
-CKeyGlow::Shape CKeyGlow::ShapeFor(const QString& lightImage, QSize size, qreal pixelRatio) {
+#include <algorithm>
+#include <array>
+
+const CKeyGlow::Shape& CKeyGlow::ShapeFor(const QString& lightImage, QSize size, qreal pixelRatio) {
     std::vector<ShapeEntry>& shapes = Shapes();
     for (const ShapeEntry& entry : shapes) {
         if (entry.size == size && entry.pixelRatio == pixelRatio &&
@@ -20,8 +23,8 @@ CKeyGlow::Shape CKeyGlow::ShapeFor(const QString& lightImage, QSize size, qreal 
     return shapes.back().shape;
 }
 
-QImage CKeyGlow::Tinted(const QImage& mask, QRgb color) {
-    const qint64 maskKey = mask.cacheKey();
+QImage CKeyGlow::Tinted(const Shape& shape, QRgb color) {
+    const qint64 maskKey = shape.mask.cacheKey();
     std::array<TintEntry, kTintsKept>& tints = Tints();
     for (const TintEntry& entry : tints) {
         if (entry.maskKey == maskKey && entry.color == color && !entry.image.isNull()) {
@@ -31,7 +34,17 @@ QImage CKeyGlow::Tinted(const QImage& mask, QRgb color) {
     std::size_t& next = NextTint();
     TintEntry& slot = tints[next];
     next = (next + 1) % tints.size();
-    slot = {maskKey, color, Tint(mask, color)};
+    // The slot's picture is written over when nobody holds it any more and it has the
+    // shape's size: a wave shows new colours in every frame.
+    const QImage& mask = shape.mask;
+    if (!slot.image.isDetached() || slot.image.size() != mask.size() ||
+        slot.image.devicePixelRatio() != mask.devicePixelRatio()) {
+        slot.image = QImage(mask.size(), QImage::Format_ARGB32_Premultiplied);
+        slot.image.setDevicePixelRatio(mask.devicePixelRatio());
+    }
+    slot.maskKey = maskKey;
+    slot.color = color;
+    Tint(shape, color, slot.image);
     return slot.image;
 }
 
@@ -41,6 +54,43 @@ void CKeyGlow::Clear() {
 }
 
 CKeyGlow::Shape CKeyGlow::DrawShape(const QString& lightImage, QSize size, qreal pixelRatio) {
+    Shape shape = DrawMask(lightImage, size, pixelRatio);
+    const int width = shape.mask.width();
+    const int height = shape.mask.height();
+    std::vector<std::uint8_t> coverage;
+    coverage.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    std::array<std::size_t, 256> count{};
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(shape.mask.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            coverage.push_back(static_cast<std::uint8_t>(qAlpha(row[x])));
+            ++count[coverage.back()];
+        }
+    }
+    shape.commonCoverage =
+        static_cast<std::uint8_t>(std::max_element(count.begin(), count.end()) - count.begin());
+    for (std::size_t value = 0; value < count.size(); ++value) {
+        if (count[value] > 0) {
+            shape.levels.push_back(static_cast<std::uint8_t>(value));
+        }
+    }
+    for (std::uint32_t index = 0; index < coverage.size(); ++index) {
+        const std::uint8_t value = coverage[index];
+        if (value == shape.commonCoverage) {
+            continue;
+        }
+        const bool extendsLast = !shape.runs.empty() && shape.runs.back().coverage == value &&
+                                 shape.runs.back().start + shape.runs.back().length == index;
+        if (extendsLast) {
+            ++shape.runs.back().length;
+        } else {
+            shape.runs.push_back({index, 1, value});
+        }
+    }
+    return shape;
+}
+
+CKeyGlow::Shape CKeyGlow::DrawMask(const QString& lightImage, QSize size, qreal pixelRatio) {
     Shape shape;
     shape.mask = QImage(size * pixelRatio, QImage::Format_ARGB32_Premultiplied);
     shape.mask.setDevicePixelRatio(pixelRatio);
@@ -66,9 +116,7 @@ CKeyGlow::Shape CKeyGlow::DrawShape(const QString& lightImage, QSize size, qreal
     return shape;
 }
 
-QImage CKeyGlow::Tint(const QImage& mask, QRgb color) {
-    QImage tinted(mask.size(), QImage::Format_ARGB32_Premultiplied);
-    tinted.setDevicePixelRatio(mask.devicePixelRatio());
+void CKeyGlow::Tint(const Shape& shape, QRgb color, QImage& image) {
     // The mask's coverage times the tint, as a brush of that colour painted through the
     // shape. Done by hand: a painter would hand a tall key's rows to the GUI thread pool.
     const QRgb premultiplied = qPremultiply(color);
@@ -76,23 +124,21 @@ QImage CKeyGlow::Tint(const QImage& mask, QRgb color) {
         const uint product = channel * coverage + 0x80;
         return (product + (product >> 8)) >> 8;
     };
-    // Every pixel of one coverage gets the same colour, so each is worked out once.
+    // Every pixel of one coverage gets the same colour, so each coverage the shape
+    // takes is worked out once.
     std::array<QRgb, 256> byCoverage{};
-    for (uint alpha = 1; alpha < byCoverage.size(); ++alpha) {
+    for (const std::uint8_t alpha : shape.levels) {
         byCoverage[alpha] =
             qRgba(scale(qRed(premultiplied), alpha), scale(qGreen(premultiplied), alpha),
                   scale(qBlue(premultiplied), alpha), scale(qAlpha(premultiplied), alpha));
     }
-    const int width = mask.width();
-    const int height = mask.height();
-    for (int y = 0; y < height; ++y) {
-        const auto* coverage = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
-        auto* out = reinterpret_cast<QRgb*>(tinted.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            out[x] = byCoverage[qAlpha(coverage[x])];
-        }
+    // Most pixels share one coverage: the picture is filled with its colour, then the
+    // other runs are written. Rows of 32-bit pixels follow each other without a gap.
+    image.fill(byCoverage[shape.commonCoverage]);
+    auto* pixels = reinterpret_cast<QRgb*>(image.bits());
+    for (const Shape::Run& run : shape.runs) {
+        std::fill_n(pixels + run.start, run.length, byCoverage[run.coverage]);
     }
-    return tinted;
 }
 
 std::vector<CKeyGlow::ShapeEntry>& CKeyGlow::Shapes() {

@@ -2,6 +2,7 @@
 
 #include "ControlEvents.h"
 #include "DeviceKeyButtonUI.h"
+#include "KeyLightSurface.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,7 +19,9 @@ bool SelectionTouches(const QRect& selection, const QRect& key) {
     return selection.intersects(key);
 }
 
-CSelectPanelUI::CSelectPanelUI(QWidget* parent) : QWidget(parent) {}
+CSelectPanelUI::CSelectPanelUI(QWidget* parent) : QWidget(parent) {
+    new CKeyLightSurface(this); // owned by this panel; paints its keys while lights change
+}
 
 void CSelectPanelUI::paintEvent(QPaintEvent*) {
     // The skin's style sheet gives the panel its background.
