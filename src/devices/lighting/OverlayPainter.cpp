@@ -16,6 +16,14 @@ LedColor Lit(const Rgb& color, std::uint8_t brightness) {
 void OverlayPainter::SetList(std::span<const LightListEntry> list) {
     const std::size_t count = std::min(list.size(), kLightCount);
     list_.assign(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(count));
+    for (std::vector<std::size_t>& lights : lightsOfKind_) {
+        lights.clear();
+    }
+    for (std::size_t i = 0; i < list_.size(); ++i) {
+        if (Runs(list_[i])) {
+            lightsOfKind_[list_[i].kind].push_back(i);
+        }
+    }
     for (std::size_t i = 0; i < kLightCount; ++i) {
         LightState& state = state_[i];
         state = LightState{};
@@ -33,19 +41,21 @@ void OverlayPainter::Apply(LedColorBuffer& colors, std::uint64_t nowMs) {
     }
 }
 
+bool OverlayPainter::Runs(const LightListEntry& entry) {
+    if (entry.kind >= kOrder.size()) {
+        return false; // no overlay kind
+    }
+    // Breathing and colour cycle run only for records the profile holds.
+    const auto kind = static_cast<OverlayKind>(entry.kind);
+    const bool needsPresent = kind == OverlayKind::Breathing || kind == OverlayKind::ColorCycle;
+    return entry.present || !needsPresent;
+}
+
 void OverlayPainter::ApplyKind(OverlayKind kind, LedColorBuffer& colors, std::uint64_t nowMs) {
     const auto& wheel = ColorWheel();
     const auto& breath = BreathCurve();
-    for (std::size_t i = 0; i < list_.size(); ++i) {
+    for (const std::size_t i : lightsOfKind_[static_cast<std::size_t>(kind)]) {
         const LightListEntry& entry = list_[i];
-        if (entry.kind != static_cast<std::uint8_t>(kind)) {
-            continue;
-        }
-        // Breathing and colour cycle run only for records the profile holds.
-        const bool needsPresent = kind == OverlayKind::Breathing || kind == OverlayKind::ColorCycle;
-        if (needsPresent && !entry.present) {
-            continue;
-        }
         LightState& state = state_[i];
         const std::uint8_t level = LevelValue(entry.brightness);
         switch (kind) {

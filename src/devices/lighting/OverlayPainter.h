@@ -46,7 +46,12 @@ private:
         std::uint8_t cycleLimit = 0;
     };
 
+    // Lights whose overlay runs, by kind (as the record's kind value), in light order;
+    // a pass looks at these only.
+    static bool Runs(const LightListEntry& entry);
+
     std::vector<LightListEntry> list_;
+    std::array<std::vector<std::size_t>, kOrder.size()> lightsOfKind_;
     std::array<LightState, kLightCount> state_{};
     PaintObserver observer_;
 };
