@@ -25,6 +25,7 @@
 #include "WorkToolAnswer.h"
 
 #include <QApplication>
+#include <QPalette>
 #include <QTimer>
 #include <array>
 #include <cstdio>
@@ -127,6 +128,14 @@ void InitSkinResources() {
         qWarning("Skin folder %s has no usable res.xml", qPrintable(skin.GetResourcePath()));
     }
     skin.LoadLanguage("English", "language/en.json");
+    // A choice box's list lies in a frame that the toolkit paints from the palette: it
+    // takes the skin's colour instead of the desktop's light one.
+    if (const QColor background = skin.PopupListBackground(); background.isValid()) {
+        QPalette palette = QApplication::palette();
+        palette.setColor(QPalette::Base, background);
+        palette.setColor(QPalette::Window, background);
+        QApplication::setPalette(palette, "QComboBoxPrivateContainer");
+    }
     RegisterCustomControls();
 }
 

@@ -82,6 +82,7 @@ bool CSkinResources::SetResourcePath(const QString& folder) {
     m_folder = WithSlash(folder);
     m_layouts.clear();
     m_styleSheetFile.clear();
+    m_popupListBackground = QColor();
     const QByteArray index = ReadSmallFile(m_folder + "res.xml", kMaxIndexBytes);
     if (index.isEmpty()) {
         return false;
@@ -100,6 +101,8 @@ bool CSkinResources::SetResourcePath(const QString& folder) {
             }
         } else if (xml.name() == QLatin1String("StyleSheet")) {
             m_styleSheetFile = attributes.value("file").toString();
+        } else if (xml.name() == QLatin1String("PopupList")) {
+            m_popupListBackground = QColor::fromString(attributes.value("background"));
         }
     }
     if (xml.hasError()) {
@@ -217,6 +220,7 @@ void CSkinResources::Clear() {
     m_folder.clear();
     m_layouts.clear();
     m_styleSheetFile.clear();
+    m_popupListBackground = QColor();
     m_languageName.clear();
     m_texts.clear();
 }

@@ -2,6 +2,7 @@
 // images and the style sheet, and the texts of the current language file.
 #pragma once
 
+#include <QColor>
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -27,6 +28,10 @@ public:
     QString LayoutPath(const QString& nameOrFile) const;
     QString ImagePath(const QString& relative) const;
     QString StyleSheet() const;
+    // The background of the lists that choice boxes open ("PopupList" in "res.xml");
+    // invalid when the skin names none. The toolkit draws their frame from its palette,
+    // which style sheets do not reach.
+    QColor PopupListBackground() const { return m_popupListBackground; }
 
     // Loads a language file (flat JSON object of text id to text), relative to the
     // skin folder. A missing file leaves no texts: ids then show as themselves.
@@ -51,6 +56,7 @@ private:
     QString m_folder;
     QHash<QString, QString> m_layouts; // lower-case name -> relative file
     QString m_styleSheetFile;
+    QColor m_popupListBackground;
     QString m_languageName;
     QHash<QString, QString> m_texts;
 };

@@ -17,6 +17,7 @@
 #include "keyboard/KeyboardTables.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 
@@ -270,6 +271,24 @@ TEST_F(MainWindowKeypadTest, SyncCode1026ReselectsTheProfileListBeforeLoading) {
 
 // After a remap a key shows what it does, its own name as its title, the marker while the
 // two differ, and both in its tool text.
+// A list opened from a choice box is dark from edge to edge, as the skin's boxes are: the
+// frame around the list showed the toolkit's light colours above and below it.
+TEST_F(MainWindowKeypadTest, AChoiceBoxListIsDarkToItsEdges) {
+    vpc::panels::CLightControlUI* panel = vpc::panels::LightPanelOf(keyboard);
+    ASSERT_NE(panel, nullptr);
+    auto* combo = panel->Part(QStringLiteral("light_combo_modeSelect")).as<QComboBox>();
+    ASSERT_NE(combo, nullptr);
+    combo->showPopup();
+    QWidget* list = combo->view()->window(); // the frame the toolkit puts around the list
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); }));
+    const QImage shown = list->grab().toImage();
+    combo->hidePopup();
+    const int middle = shown.width() / 2;
+    for (const int y : {0, 1, 3, shown.height() / 2, shown.height() - 2, shown.height() - 1}) {
+        EXPECT_LT(shown.pixelColor(middle, y).lightness(), 60) << "row " << y;
+    }
+}
+
 TEST_F(MainWindowKeypadTest, KeysShowTheirNewFunctionAfterARemap) {
     ASSERT_NE(keyboard, nullptr);
     const int numLock = 38, esc = 0, slash = 39;
