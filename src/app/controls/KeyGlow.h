@@ -58,7 +58,7 @@ private:
     static constexpr std::size_t kShapesKept = 16;
     static constexpr std::size_t kTintsKept = 48;
 
-    // The mask with its coverage bytes, and the mask alone.
+    // The mask with its common coverage, runs and values, and the mask alone.
     static Shape DrawShape(const QString& lightImage, QSize size, qreal pixelRatio);
     static Shape DrawMask(const QString& lightImage, QSize size, qreal pixelRatio);
     // Writes the tint into image, which has the mask's size and format.

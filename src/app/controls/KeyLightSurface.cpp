@@ -30,21 +30,20 @@ bool CKeyLightSurface::TakeLightChange(const CDeviceKeyButtonUI* key) {
             return false;
         }
         show();
-    } else if (std::none_of(m_keys.cbegin(), m_keys.cend(),
-                            [key](const QPointer<CDeviceKeyButtonUI>& shown) {
-                                return shown.data() == key;
-                            })) {
+    } else {
         // a key lit for the first time joins the surface
-        if (!Reshape()) {
+        const bool covered = std::any_of(
+            m_keys.cbegin(), m_keys.cend(),
+            [key](const QPointer<CDeviceKeyButtonUI>& shown) { return shown.data() == key; });
+        if (!covered && !Reshape()) {
             Rest();
             return false;
         }
-        update();
-        m_repaintAsked = true;
-    } else if (!m_repaintAsked) {
         // one repaint of the whole surface covers every key that changes before it
-        update();
-        m_repaintAsked = true;
+        if (!m_repaintAsked) {
+            update();
+            m_repaintAsked = true;
+        }
     }
     // The keys of one frame change within the same moment: the rest is put off once.
     const auto now = std::chrono::steady_clock::now();
@@ -192,8 +191,7 @@ bool CKeyLightSurface::Reshape() {
     if (region.isEmpty()) {
         return false;
     }
-    setGeometry(area->rect());
-    setMask(region);
+    setMask(region); // the area's resizes keep the surface's geometry
     return true;
 }
 

@@ -46,11 +46,13 @@ private:
         std::uint8_t cycleLimit = 0;
     };
 
-    // Lights whose overlay runs, by kind (as the record's kind value), in light order;
-    // a pass looks at these only.
+    // Whether a record's overlay runs: a known kind, and breathing and colour cycle only
+    // for records the profile holds.
     static bool Runs(const LightListEntry& entry);
 
     std::vector<LightListEntry> list_;
+    // Lights whose overlay runs, by kind (as the record's kind value), in light order;
+    // a pass looks at these only.
     std::array<std::vector<std::size_t>, kOrder.size()> lightsOfKind_;
     std::array<LightState, kLightCount> state_{};
     PaintObserver observer_;
